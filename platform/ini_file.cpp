@@ -27,8 +27,9 @@ bool SameName(const std::string& a, const std::string& b) {
          });
 }
 
-// Decimal or 0x-hexadecimal, the whole text, within 32 bits; otherwise nothing.
-bool ParseInteger(const std::string& text, int& out) {
+}  // namespace
+
+bool TIniFile::ParseInteger(const std::string& text, int& out) {
   const std::string t = Trim(text);
   if (t.empty()) return false;
   const char* s = t.c_str();
@@ -55,8 +56,6 @@ bool ParseInteger(const std::string& text, int& out) {
   return true;
 }
 
-}  // namespace
-
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
   if (!FileExists(fileName_)) return;
   try {
@@ -64,6 +63,12 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
   } catch (const TFileError& e) {
     lastError_ = e.what();
   }
+}
+
+TIniFile TIniFile::FromText(const std::string& text) {
+  TIniFile ini{std::string()};
+  ini.Parse(text);
+  return ini;
 }
 
 void TIniFile::Parse(const std::string& text) {
@@ -219,6 +224,10 @@ void TIniFile::Changed() {
 }
 
 bool TIniFile::Flush() {
+  if (fileName_.empty()) {
+    dirty_ = false;
+    return true;
+  }
   try {
     WriteFileAtomically(fileName_, Serialize());
     dirty_ = false;

@@ -12,6 +12,11 @@
 class TIniFile {
  public:
   explicit TIniFile(std::string fileName);  // reads the file if it exists
+  // A file that lives in memory only (nothing is ever written), filled from INI text.
+  static TIniFile FromText(const std::string& text);
+
+  // The integer rule of the readers: decimal or "0x" hexadecimal, the whole text, 32 bits.
+  static bool ParseInteger(const std::string& text, int& value);
 
   const std::string& FileName() const { return fileName_; }
 

@@ -1,0 +1,84 @@
+#pragma once
+// Runs a command-line tool in a scratch folder and collects its exit status and standard error.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace cli_test {
+
+struct TResult {
+  int status = -1;
+  std::string err;
+  std::string out;
+};
+
+inline std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += (c == '\'') ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+inline std::string Slurp(const std::filesystem::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class TScratch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    dir_ = std::filesystem::temp_directory_path() /
+           ("dwcli_" + std::to_string(::getpid()) + "_" + name);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  TResult Run(const std::string& tool, const std::vector<std::string>& args) const {
+    std::string cmd = Quote(tool);
+    for (const auto& a : args) cmd += " " + Quote(a);
+    const auto errFile = dir_ / ".stderr", outFile = dir_ / ".stdout";
+    cmd += " >" + Quote(outFile.string()) + " 2>" + Quote(errFile.string()) + " </dev/null";
+    const int raw = std::system(cmd.c_str());
+    TResult r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    r.err = Slurp(errFile);
+    r.out = Slurp(outFile);
+    std::filesystem::remove(errFile);
+    std::filesystem::remove(outFile);
+    return r;
+  }
+
+  // Files in the scratch folder other than `keep`.
+  std::vector<std::string> OtherFiles(const std::vector<std::string>& keep) const {
+    std::vector<std::string> found;
+    for (const auto& e : std::filesystem::directory_iterator(dir_)) {
+      const std::string n = e.path().filename().string();
+      if (std::find(keep.begin(), keep.end(), n) == keep.end()) found.push_back(n);
+    }
+    return found;
+  }
+
+  std::filesystem::path dir_;
+};
+
+inline int LineCount(const std::string& s) {
+  return static_cast<int>(std::count(s.begin(), s.end(), '\n'));
+}
+
+}  // namespace cli_test
