@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "engine/blender.h"
 #include "engine/engine.h"
 #include "engine/pipeline.h"
 #include "engine/stereo_settings.h"
@@ -46,7 +47,6 @@ class TCliHost : public TQuietHost {
       Draw(100);
       std::fputc('\n', stderr);
       last_ = -1;
-      progress_ = false;
     }
   }
 
@@ -105,6 +105,15 @@ int Render(const TRenderOptions& options, std::ostream& err) {
   if (engine.OutputImage.Empty()) {
     err << "dotweave-cli: nothing was rendered\n";
     return 1;
+  }
+  if (options.blend) {
+    // As the blending dialog's Apply does: in place over the whole stereogram.
+    TBlender blender;
+    LoadBlending(ini, blender);
+    blender.Preview = false;
+    blender.ProgressBar = &host;
+    blender.Blend(engine.OutputImage, engine.OutputImage);
+    host.Finish();
   }
   WriteOutput(engine.OutputImage, options.output, format, params.JpegQual);
   return 0;
