@@ -12,7 +12,22 @@
 
 namespace {
 
-int RoundSqrt(long double v) { return static_cast<int>(std::nearbyint(std::sqrt(v))); }
+// Nearest integer, ties to even, for v >= 0; std::nearbyint would save and restore the
+// floating-point environment once per pixel.
+int RoundHalfEven(long double v) {
+  const auto k = static_cast<std::int64_t>(v);
+  const long double frac = v - static_cast<long double>(k);
+  return static_cast<int>((frac > 0.5L || (frac == 0.5L && (k & 1))) ? k + 1 : k);
+}
+
+// Round(sqrt(n)) exactly, in integers: k is the answer when k*k - k < n <= k*k + k. The square
+// root of an integer is never halfway between two integers, so there is no tie to break.
+int RoundSqrt(std::int64_t n) {
+  auto k = static_cast<std::int64_t>(std::sqrt(static_cast<double>(n)));
+  while (k * k + k < n) ++k;
+  while (k > 0 && k * k - k >= n) --k;
+  return static_cast<int>(k);
+}
 
 struct TGeometry {
   int w, h, cx, cy;
@@ -38,9 +53,9 @@ int DistanceAt(const TBlender& b, const TGeometry& g, int x, int y) {
     case TBlender::kStar:
       return static_cast<int>((std::abs(dx) + dy) / 2);
     case TBlender::kCircle:
-      return RoundSqrt(static_cast<long double>(dx * dx + dy * dy));
+      return RoundSqrt(dx * dx + dy * dy);
     default:
-      return RoundSqrt(g.ratio * static_cast<long double>(dx * dx + dy * dy));
+      return RoundHalfEven(std::sqrt(g.ratio * static_cast<long double>(dx * dx + dy * dy)));
   }
 }
 
