@@ -137,9 +137,10 @@ void ReloadPix(TEngine& engine, bool reloadMask) {
   engine.OutputImage = TDIB();
   Status(host, 0, "Loading 3d mask...");
   if (reloadMask) LoadMask(engine);
-  FitMask(engine.MaskImage, p.PerSent, p.PWidth, p.PHeight);
+  const int width = std::max(0, p.PWidth), height = std::max(0, p.PHeight);
+  FitMask(engine.MaskImage, p.PerSent, width, height);
   host.ProcessMessages();
-  engine.OutputImage.SetSize(p.PWidth, p.PHeight, p.BitRate);
+  engine.OutputImage.SetSize(width, height, RenderBitCount(p));
   if (!p.Randm) LoadTexture(engine);
   Status(host, 0, "Rendering...");
   if (!host.AnimationDialogOpen()) Status(host, 2, "Press Esc to interrupt.");

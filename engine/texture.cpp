@@ -53,10 +53,12 @@ void Fill(TDIB& texture, TDIB& strip, int mode, int base) {
 void MakeTexturePattern(TEngine& engine) {
   const TStereoParams& p = engine.Params;
   TDIB& texture = engine.PatternImage;
+  // The period and depth the renderer will use, so settings out of range cannot break the fill.
+  const int base = RenderBase(p);
   TDIB strip;
   strip.SetColorTable(texture.ColorTable());
-  strip.SetSize(p.Base, p.PHeight, p.BitRate);
-  if (!texture.Empty()) Fill(texture, strip, p.StretchMode, p.Base);
+  strip.SetSize(base, std::max(0, p.PHeight), RenderBitCount(p));
+  if (!texture.Empty()) Fill(texture, strip, p.StretchMode, base);
   texture = std::move(strip);
 }
 

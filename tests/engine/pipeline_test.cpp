@@ -237,6 +237,30 @@ TEST_F(PipelineTest, BusyEndsOnEveryError) {
   EXPECT_THROW(ReloadPix(engine_, true), TFileError);
 }
 
+TEST_F(PipelineTest, SettingsOutOfRangeStillRender) {
+  struct Case {
+    const char* what;
+    int bitRate, base, stretchMode, pWidth;
+    int bits;  // of the stereogram
+  } cases[] = {
+      {"bit rate 16", 16, 20, 1, 120, 24},
+      {"base 0", 24, 0, 3, 120, 24},
+      {"base past the width", 8, 5000, 2, 120, 8},
+      {"unknown fill", 24, 20, 9, 120, 24},
+      {"no width", 24, 20, 4, 0, 24},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TStereoParams& p = engine_.Params;
+    p.BitRate = c.bitRate, p.Base = c.base, p.StretchMode = c.stretchMode, p.PWidth = c.pWidth;
+    host_.events.clear();
+    ASSERT_NO_THROW(ReloadPix(engine_, true));
+    EXPECT_EQ(host_.events.back(), "lock:off");
+    EXPECT_EQ(engine_.OutputImage.Width(), c.pWidth);
+    EXPECT_EQ(engine_.OutputImage.BitCount(), c.bits);
+  }
+}
+
 TEST_F(PipelineTest, MaskFromMemory) {
   // The animation path: the caller has put a frame into MaskImage.
   engine_.Params.MaskFileName.clear();
