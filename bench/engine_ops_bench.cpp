@@ -33,7 +33,9 @@ void BM_FitMask(benchmark::State& state) {
   const TDIB source = DomeMask(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
                                static_cast<int>(state.range(2)));
   for (auto _ : state) {
+    state.PauseTiming();
     TDIB mask = source;
+    state.ResumeTiming();
     FitMask(mask, 95, 1024, 768);
     benchmark::DoNotOptimize(mask.Bits());
   }

@@ -36,7 +36,7 @@ struct TGeometry {
 
 TGeometry GeometryOf(const TBlender& b, int w, int h) {
   return TGeometry{w, h, w * b.HorCoord / 100, h * b.VertCoord / 100,
-                   static_cast<long double>(h) / w};
+                   w > 0 ? static_cast<long double>(h) / w : 0.0L};
 }
 
 int DistanceAt(const TBlender& b, const TGeometry& g, int x, int y) {
@@ -60,8 +60,23 @@ int DistanceAt(const TBlender& b, const TGeometry& g, int x, int y) {
 }
 
 // Colour weights of one row.
-void RowWeights(const TBlender& b, const TGeometry& g, int y, std::vector<int>& weights) {
-  for (int x = 0; x < g.w; ++x) weights[x] = b.Weight(DistanceAt(b, g, x, y), g.w, g.h);
+// Weights by distance, computed once per picture: Weight divides by R, a variable.
+struct TWeightTable {
+  std::vector<int> byDistance;
+  TWeightTable(const TBlender& b, const TGeometry& g) {
+    byDistance.resize(static_cast<std::size_t>(g.w) + g.h + 1);
+    for (std::size_t d = 0; d < byDistance.size(); ++d)
+      byDistance[d] = b.Weight(static_cast<int>(d), g.w, g.h);
+  }
+  int operator()(const TBlender& b, const TGeometry& g, int d) const {
+    return d >= 0 && static_cast<std::size_t>(d) < byDistance.size() ? byDistance[d]
+                                                                     : b.Weight(d, g.w, g.h);
+  }
+};
+
+void RowWeights(const TBlender& b, const TGeometry& g, const TWeightTable& table, int y,
+                std::vector<int>& weights) {
+  for (int x = 0; x < g.w; ++x) weights[x] = table(b, g, DistanceAt(b, g, x, y));
 }
 
 void MixRow24(const std::uint8_t* src, std::uint8_t* dst, const std::vector<int>& weights,
@@ -124,9 +139,10 @@ void TBlender::Blend(const TDIB& source, TDIB& destination) const {
   // In-place blending reads the table before any pixel is written; copy it for safety.
   const TColorTable table = source.ColorTable();
   TNearestPalette* nearest = destination.BitCount() == 8 ? &destination.Nearest() : nullptr;
+  const TWeightTable weightOf(*this, g);
   std::vector<int> weights(static_cast<std::size_t>(std::max(w, 0)));
   for (int y = 0; y < h; ++y) {
-    RowWeights(*this, g, y, weights);
+    RowWeights(*this, g, weightOf, y, weights);
     if (nearest)
       MixRow8(source.ScanLine(y), table, destination.ScanLine(y), *nearest, weights, bgr);
     else
