@@ -348,6 +348,25 @@ TEST_F(PipelineTest, LoadInDibBmpByMode) {
   EXPECT_EQ(t24.PixelColor(3, 0), colours[3]);
 }
 
+TEST_F(PipelineTest, LoadInDibOneBitBmpInEightBitMode) {
+  // 2 x 1, 1 bit: pixel 0 is entry 1 (yellow), pixel 1 entry 0 (blue). In 8-bit mode it becomes
+  // 8-bit with halftone indices of those colours.
+  const unsigned char
+      bmp[] = {'B',  'M', 66, 0, 0, 0, 0, 0, 0,   0, 62, 0, 0, 0,  // file header
+               40,   0,   0,  0, 2, 0, 0, 0, 1,   0, 0,  0, 1, 0,   1,   0,
+               0,    0,   0,  0, 4, 0, 0, 0, 0,   0, 0,  0, 0, 0,   0,   0,
+               2,    0,   0,  0, 0, 0, 0, 0, 255, 0, 0,  0, 0, 255, 255, 0,  // blue, yellow
+               0x80, 0,   0,  0};
+  std::ofstream(Path("mono.bmp"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bmp), sizeof bmp);
+  TDIB picture;
+  ASSERT_TRUE(LoadInDib(picture, Path("mono.bmp"), 8));
+  EXPECT_EQ(picture.BitCount(), 8);
+  EXPECT_EQ(picture.ColorTable(), HalftonePalette());
+  EXPECT_EQ(picture.PixelColor(0, 0), MakeColor(255, 255, 0));
+  EXPECT_EQ(picture.PixelColor(1, 0), MakeColor(0, 0, 255));
+}
+
 TEST_F(PipelineTest, LoadInDibGif) {
   // 1 x 1 GIF, global table red, blue; the pixel is entry 0.
   const unsigned char gif[] = {'G', 'I', 'F', '8', '9', 'a', 1,   0,    1,    0, 0x80, 0,
