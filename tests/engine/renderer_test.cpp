@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/random_dots.h"
 #include "platform/palette.h"
 
 namespace {
@@ -331,27 +332,36 @@ TColorTable RainbowTable() {
 // 8-bit rows copy indices exactly where 24-bit rows copy colours; reductions store the entry
 // nearest to the 24-bit mean.
 TEST(RendererTest, PalettedRenderAgreesWithTrueColour) {
-  const TColorTable table = RainbowTable();
-  for (int ov : {1, 2})
-    for (int algorithm : {0, 1, 2}) {
-      TEngine e8, e24;
-      e8.Params = Settings(120, 6, 24, ov, algorithm, 8);
-      e24.Params = Settings(120, 6, 24, ov, algorithm, 24);
-      auto mask = [](int x, int y) { return Sphere(x, y, 120, 6); };
-      auto index = [](int x, int y) { return static_cast<std::uint32_t>((x * 11 + y * 3) % 256); };
-      SetPictures(e8, mask, index, table);
-      SetPictures(e24, mask, [&](int x, int y) { return ColorOf(table[index(x, y)]); });
-      RenderDotweave(e8);
-      RenderDotweave(e24);
-      EXPECT_EQ(e8.OutputImage.ColorTable(), table);
-      for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 120; ++x) {
-          const TColor c = e24.OutputImage.PixelColor(x, y);
-          const int want = NearestPaletteIndex(table, ColorR(c), ColorG(c), ColorB(c));
-          ASSERT_EQ(static_cast<int>(e8.OutputImage.PixelValue(x, y)), want)
-              << "ov " << ov << " alg " << algorithm << " at " << x << "," << y;
-        }
-    }
+  TRandom unused;
+  // The gradient dot palette holds equal entries at different indices: ties go to the lowest.
+  const TColorTable dotPalette = MakeDotPalette(
+      {MakeColor(255, 255, 255), MakeColor(0, 0, 0), MakeColor(255, 0, 0)}, true, unused);
+  for (const TColorTable& table : {RainbowTable(), dotPalette})
+    for (int ov : {1, 2, 3})
+      for (int algorithm : {0, 1, 2}) {
+        TEngine e8, e24;
+        e8.Params = Settings(120, 6, 24, ov, algorithm, 8);
+        e24.Params = Settings(120, 6, 24, ov, algorithm, 24);
+        auto mask = [](int x, int y) { return Sphere(x, y, 120, 6); };
+        auto index = [](int x, int y) {
+          return static_cast<std::uint32_t>((x * 11 + y * 3) % 256);
+        };
+        SetPictures(e8, mask, index, table);
+        SetPictures(e24, mask, [&](int x, int y) { return ColorOf(table[index(x, y)]); });
+        RenderDotweave(e8);
+        RenderDotweave(e24);
+        EXPECT_EQ(e8.OutputImage.ColorTable(), table);
+        for (int y = 0; y < 6; ++y)
+          for (int x = 0; x < 120; ++x) {
+            const TColor c = e24.OutputImage.PixelColor(x, y);
+            if (ov == 1)  // copies keep the index itself, so the colours agree
+              ASSERT_EQ(e8.OutputImage.PixelColor(x, y), c) << "alg " << algorithm << " at " << x;
+            else  // mixes take the nearest entry to the 24-bit mean
+              ASSERT_EQ(static_cast<int>(e8.OutputImage.PixelValue(x, y)),
+                        NearestPaletteIndex(table, ColorR(c), ColorG(c), ColorB(c)))
+                  << "ov " << ov << " alg " << algorithm << " at " << x << "," << y;
+          }
+      }
 }
 
 TEST(RendererTest, ProgressEveryFiftyRowsThenBackToZero) {
