@@ -246,15 +246,17 @@ std::vector<TColor> ReferenceRow(const TStereoParams& p, const TDIB& mask, const
   auto s = [&](int i) { return DepthShift(P, mask.ScanLine(y)[i], p.DDepth, p.RenderDirection); };
   std::vector<TColor> row(W);
   if (p.Algorithm == 0) {
-    for (int x = 0; x < W; ++x) {
+    for (int x = 0; x < P; ++x) row[x] = pat.PixelColor(q(x), y);
+    for (int x = P; x < W; ++x) {
       const int src = x - P + s(q(x) - B / 2);
-      row[x] = x < P ? pat.PixelColor(q(x), y) : src >= 0 ? row[src] : col(src, 0);
+      row[x] = src >= 0 ? row[src] : col(src, 0);
     }
   } else if (p.Algorithm == 1) {
     const int c0 = W / 2 - P / 2, c1 = W / 2 + P / 2, off = B / 2 - p.PWidth / 2;
-    for (int x = c0; x < W; ++x) {
+    for (int x = c0; x < c1; ++x) row[x] = col(x, off);
+    for (int x = c1; x < W; ++x) {
       const int src = x - P + s(q(x) - B / 2);
-      row[x] = x < c1 ? col(x, off) : src >= c0 ? row[src] : col(src, off);
+      row[x] = src >= c0 ? row[src] : col(src, off);
     }
     for (int x = W / 2; x >= 0; --x) row[x] = row[x + P - s(q(x) + B / 3)];
   } else {
