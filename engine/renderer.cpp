@@ -1,9 +1,11 @@
 #include "engine/renderer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "engine/random_dots.h"
@@ -86,6 +88,83 @@ void Reduce8(const std::uint8_t* row, int ov, TDIB& output, std::uint8_t* out) {
   }
 }
 
+// Exact nearest entry (smallest squared distance, lowest index on ties) through 8 x 8 x 8 cells,
+// each listing only the entries that can be nearest somewhere inside it. A render that mixes
+// random dots asks for tens of thousands of new colours; a full search each is the bottleneck.
+class TNearestGrid {
+ public:
+  explicit TNearestGrid(const TColorTable& table) : table_(table) {}
+  std::uint8_t Find(int r, int g, int b) {
+    const int cell = (r >> 5) << 6 | (g >> 5) << 3 | (b >> 5);
+    if (!built_[cell]) Build(cell);
+    int best = 0, bestDist = std::numeric_limits<int>::max();
+    for (const std::uint8_t i : candidates_[cell]) {
+      const int dr = table_[i].rgbRed - r, dg = table_[i].rgbGreen - g, db = table_[i].rgbBlue - b;
+      const int d = dr * dr + dg * dg + db * db;
+      if (d < bestDist) bestDist = d, best = i;
+    }
+    return static_cast<std::uint8_t>(best);
+  }
+
+ private:
+  // An entry farther from the whole cell than some entry's farthest point can never win there.
+  void Build(int cell) {
+    const int lo[3] = {(cell >> 6) * 32, ((cell >> 3) & 7) * 32, (cell & 7) * 32};
+    int nearest[256], bound = std::numeric_limits<int>::max();
+    for (int i = 0; i < 256; ++i) {
+      const int v[3] = {table_[i].rgbRed, table_[i].rgbGreen, table_[i].rgbBlue};
+      int near = 0, far = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int below = lo[c] - v[c], above = v[c] - (lo[c] + 31);
+        const int gap = std::max({below, above, 0});
+        const int reach = std::max(v[c] - lo[c], lo[c] + 31 - v[c]);
+        near += gap * gap;
+        far += reach * reach;
+      }
+      nearest[i] = near;
+      bound = std::min(bound, far);
+    }
+    for (int i = 0; i < 256; ++i)
+      if (nearest[i] <= bound) candidates_[cell].push_back(static_cast<std::uint8_t>(i));
+    built_[cell] = true;
+  }
+
+  TColorTable table_;
+  std::array<std::vector<std::uint8_t>, 512> candidates_;
+  std::array<bool, 512> built_{};
+};
+
+// Twofold oversampling mixes pairs of entries. The nearest entry of each pair's mean is kept per
+// pair (the mean does not depend on the order).
+class TPairReducer {
+ public:
+  void Reduce(const std::uint8_t* row, TDIB& output, std::uint8_t* out) {
+    if (!grid_) {
+      grid_ = std::make_unique<TNearestGrid>(output.ColorTable());
+      memo_.assign(std::size_t{1} << 16, kUnknown);
+      same_.fill(kUnknown);
+    }
+    const TColorTable& table = output.ColorTable();
+    for (int i = 0; i < output.Width(); ++i, row += 2) {
+      const unsigned a = std::min(row[0], row[1]), b = std::max(row[0], row[1]);
+      // Equal pairs, the common case, hit a small slice of the memo that stays in cache.
+      std::uint16_t& known = a == b ? same_[a] : memo_[a << 8 | b];
+      if (known == kUnknown) {
+        const TRGBQuad &p = table[a], &q = table[b];
+        known = grid_->Find((p.rgbRed + q.rgbRed) >> 1, (p.rgbGreen + q.rgbGreen) >> 1,
+                            (p.rgbBlue + q.rgbBlue) >> 1);
+      }
+      out[i] = static_cast<std::uint8_t>(known);
+    }
+  }
+
+ private:
+  static constexpr std::uint16_t kUnknown = 0xFFFF;
+  std::unique_ptr<TNearestGrid> grid_;
+  std::vector<std::uint16_t> memo_;
+  std::array<std::uint16_t, 256> same_;
+};
+
 }  // namespace
 
 int DepthShift(int p, int depth, int dDepth, int renderDirection) {
@@ -147,6 +226,7 @@ class TRowBuilder {
   std::vector<std::uint8_t> ppat_;    // one period of the pattern row, oversampled
   std::vector<std::uint8_t> depth_;   // mask row when the mask cannot be read in place
   std::vector<Link> lookLeft_, lookRight_, identity_;
+  TPairReducer pairs_;
 };
 
 template <int N, typename Link>
@@ -177,7 +257,10 @@ void TRowBuilder<N, Link>::Render(int y, TRenderHost& host) {
   }
   if (s_.ov > 1) {
     host.ProcessMessages();
-    ReduceRow(row, s_.ov, engine_.OutputImage, y);
+    if (N == 1 && s_.ov == 2)
+      pairs_.Reduce(row, engine_.OutputImage, engine_.OutputImage.ScanLine(y));
+    else
+      ReduceRow(row, s_.ov, engine_.OutputImage, y);
   }
 }
 
@@ -374,7 +457,7 @@ void BlurOutput(TDIB& output, int radius) {
   }
   TDIB colour = output.ToTrueColor();
   colour.Blur(radius);
-  TNearestPalette& nearest = output.Nearest();
+  TNearestGrid nearest(output.ColorTable());
   for (int y = 0; y < output.Height(); ++y) {
     const std::uint8_t* src = colour.ScanLine(y);
     std::uint8_t* dst = output.ScanLine(y);
