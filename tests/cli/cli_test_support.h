@@ -51,9 +51,10 @@ class TScratch : public ::testing::Test {
 
   TResult Run(const std::string& tool, const std::vector<std::string>& args) const {
     std::string cmd = Quote(tool);
-    for (const auto& a : args) cmd += " " + Quote(a);
+    for (const auto& a : args) cmd.append(" ").append(Quote(a));
     const auto errFile = dir_ / ".stderr", outFile = dir_ / ".stdout";
-    cmd += " >" + Quote(outFile.string()) + " 2>" + Quote(errFile.string()) + " </dev/null";
+    cmd.append(" >").append(Quote(outFile.string()));
+    cmd.append(" 2>").append(Quote(errFile.string())).append(" </dev/null");
     const int raw = std::system(cmd.c_str());
     TResult r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);

@@ -126,14 +126,15 @@ TEST_F(DotweaveCliErrors, UnreadableTextureOrConfigExitWithOne) {
 }
 
 TEST_F(DotweaveCliErrors, SettingsTheRendererCannotUseAreRefused) {
-  const std::vector<std::string> settings = {"DDepth=0", "BitRate=16", "Oversampling=0",
-                                             "Base=0", "CustomRez=1", "PWidth=-5"};
-  for (const std::string& s : settings) {
-    std::vector<std::string> args = {"render", Path("good.bmp"), "-o", Path("o.png"), "--set", "Randm=1",
-                                     "--set", s};
-    if (s == "CustomRez=1") args.insert(args.end(), {"--set", "PWidth=100000"});
+  const std::vector<std::vector<std::string>> cases = {
+      {"DDepth=0"},      {"BitRate=16"}, {"Oversampling=0"},
+      {"Base=0"},        {"CustomRez=1", "PWidth=100000"}, {"CustomRez=1", "PWidth=-5"},
+  };
+  for (const auto& settings : cases) {
+    std::vector<std::string> args = {"render", Path("good.bmp"), "-o", Path("o.png"), "--set", "Randm=1"};
+    for (const auto& s : settings) args.insert(args.end(), {"--set", s});
     const TResult r = Run(kCli, args);
-    EXPECT_EQ(r.status, 1) << s << ": " << r.err;
+    EXPECT_EQ(r.status, 1) << settings.back() << ": " << r.err;
     EXPECT_EQ(cli_test::LineCount(r.err), 1);
     EXPECT_FALSE(std::filesystem::exists(Path("o.png")));
   }

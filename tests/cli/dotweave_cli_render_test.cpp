@@ -172,7 +172,9 @@ TEST_F(DotweaveCli, OutputFormatsFollowTheExtension) {
                                           : ReadPng(Path(name));
       EXPECT_EQ(back.Width(), 640) << name;
       EXPECT_EQ(back.Height(), 480) << name;
-      if (ext == ".bmp") EXPECT_EQ(back.BitCount(), bits);
+      if (ext == ".bmp") {
+        EXPECT_EQ(back.BitCount(), bits);
+      }
     }
   }
 }
