@@ -144,7 +144,7 @@ TEST_F(Reader3dsTest, VertexPastTheEndNamesFileAndReason) {
 // Every cut of a real-looking file, with the main length made to match, must end cleanly.
 TEST_F(Reader3dsTest, EveryTruncationEndsCleanly) {
   const std::string full = Encode3DS({MakeSteppedPyramid(2)});
-  for (std::size_t size = 6; size < full.size(); size += 3) {
+  for (std::size_t size = 6; size < full.size(); ++size) {
     DXDrawInitialize(core_.View, core_.ObjColor, core_.LightColor);
     try {
       Parse(WithMainLength(full.substr(0, size)));

@@ -59,6 +59,8 @@ class TTempDir {
   ~TTempDir() { std::filesystem::remove_all(path_); }
   std::string File(const std::string& name) const { return (path_ / name).string(); }
   std::string Write(const std::string& name, const std::string& bytes) const {
+    // A fresh file rather than a truncated one: ext4 flushes truncated files on close.
+    std::filesystem::remove(File(name));
     std::ofstream(File(name), std::ios::binary) << bytes;
     return File(name);
   }
