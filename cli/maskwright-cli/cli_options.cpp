@@ -132,9 +132,12 @@ TCliOptions ParseCommandLine(const std::vector<std::string>& args) {
   for (const auto& a : args)
     if (a == "-h" || a == "--help") return o;
   if (args.empty()) throw TUsageError("no command given");
-  if (args[0] == "render") o.command = TCliOptions::kRender;
-  else if (args[0] == "export") o.command = TCliOptions::kExport;
-  else throw TUsageError("unknown command '" + args[0] + "'");
+  if (args[0] == "render")
+    o.command = TCliOptions::kRender;
+  else if (args[0] == "export")
+    o.command = TCliOptions::kExport;
+  else
+    throw TUsageError("unknown command '" + args[0] + "'");
   for (std::size_t i = 1; i < args.size(); ++i) {
     std::string name = args[i], value;
     if (name == "--progress") {

@@ -82,8 +82,10 @@ void Save(const TDIB& mask, const std::string& path) {
 
 void Render(const TCliOptions& o, TMaskCore& core, TCliHost& host) {
   for (const TCliStep& step : o.steps) {
-    if (step.kind == TCliStep::kRotate) RotateModel(core, host, step.x, step.y, step.z);
-    else MoveModel(core, host, step.x, step.y, step.z);
+    if (step.kind == TCliStep::kRotate)
+      RotateModel(core, host, step.x, step.y, step.z);
+    else
+      MoveModel(core, host, step.x, step.y, step.z);
   }
   host.showRenderProgress = true;
   RenderObject(core, host);
@@ -114,7 +116,8 @@ void Export(const TCliOptions& o, TMaskCore& core, TCliHost& host) {
 
 int Run(const TCliOptions& o) {
   if (o.command == TCliOptions::kExport && !EndsWithBmp(o.output))
-    throw TUsageError("export: OUT must end in .bmp (the sequence is OUT0000.bmp, OUT0001.bmp, ...)");
+    throw TUsageError(
+        "export: OUT must end in .bmp (the sequence is OUT0000.bmp, OUT0001.bmp, ...)");
   TProgressBar bar(o.progress);
   TCliHost host;
   host.bar = &bar;
@@ -122,8 +125,10 @@ int Run(const TCliOptions& o) {
   core.PicWidth = o.width;
   core.PicHeight = o.height;
   LoadOrFail(core, host, o.model);
-  if (o.command == TCliOptions::kRender) Render(o, core, host);
-  else Export(o, core, host);
+  if (o.command == TCliOptions::kRender)
+    Render(o, core, host);
+  else
+    Export(o, core, host);
   return 0;
 }
 

@@ -106,7 +106,8 @@ std::vector<T3DSObject> MakeTorus(float R, float r, int segments, int sides, int
       for (int j = 0; j < sides; ++j) {
         const auto a = static_cast<std::uint16_t>(i * sides + j);
         const auto b = static_cast<std::uint16_t>(i * sides + (j + 1) % sides);
-        const auto c = static_cast<std::uint16_t>(a + sides), d = static_cast<std::uint16_t>(b + sides);
+        const auto c = static_cast<std::uint16_t>(a + sides),
+                   d = static_cast<std::uint16_t>(b + sides);
         o.faces.push_back({a, c, d});
         o.faces.push_back({a, d, b});
       }
@@ -120,9 +121,9 @@ T3DSObject MakeSteppedPyramid(int steps) {
   T3DSObject o;
   o.name = "Pyramid";
   // Each slab is a closed box of 8 corners and 12 triangles.
-  static constexpr std::uint16_t kBoxFaces[12][3] = {
-      {0, 2, 1}, {1, 2, 3}, {4, 5, 6}, {5, 7, 6}, {0, 1, 4}, {1, 5, 4},
-      {2, 6, 3}, {3, 6, 7}, {0, 4, 2}, {2, 4, 6}, {1, 3, 5}, {3, 7, 5}};
+  static constexpr std::uint16_t kBoxFaces[12][3] = {{0, 2, 1}, {1, 2, 3}, {4, 5, 6}, {5, 7, 6},
+                                                     {0, 1, 4}, {1, 5, 4}, {2, 6, 3}, {3, 6, 7},
+                                                     {0, 4, 2}, {2, 4, 6}, {1, 3, 5}, {3, 7, 5}};
   for (int s = 0; s < steps; ++s) {
     const auto base = static_cast<std::uint16_t>(o.vertices.size());
     const float half = static_cast<float>(steps - s), z0 = static_cast<float>(s);

@@ -58,8 +58,8 @@ void DrawTriangle(TDIB& mask, const TRasterParams& p, const TVector3& a, const T
   const TPoint3d u{B.x - A.x, B.y - A.y, B.z - A.z}, v{C.x - A.x, C.y - A.y, C.z - A.z};
   const TPoint3d N{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
   if (D == 0 || N.z == 0) return;  // seen edge-on: no area, no defined depth
-  const double Q = A.x * (B.y * C.z - B.z * C.y) + A.y * (B.z * C.x - B.x * C.z) +
-                   A.z * (B.x * C.y - B.y * C.x);
+  const double Q =
+      A.x * (B.y * C.z - B.z * C.y) + A.y * (B.z * C.x - B.x * C.z) + A.z * (B.x * C.y - B.y * C.x);
   const double s = p.s;
   const int r0 = std::max(RoundClamped(std::min({A.y, B.y, C.y}) * s + p.H * 0.5, 0, p.H), 1);
   const int r1 = RoundClamped(std::max({A.y, B.y, C.y}) * s + p.H * 0.5, -1, p.H - 1);
@@ -148,7 +148,8 @@ void UpdatePreview(TMaskCore& core, TMaskHost& host) {
   core.Preview.SetColorTable(GreyRamp());
   core.Preview.SetSize(pw, ph, 8);
   for (int y = 0; y < ph; ++y) {
-    const std::uint8_t* src = core.Mask.ScanLine(static_cast<int>(static_cast<long long>(y) * H / ph));
+    const std::uint8_t* src =
+        core.Mask.ScanLine(static_cast<int>(static_cast<long long>(y) * H / ph));
     std::uint8_t* dst = core.Preview.ScanLine(y);
     for (int x = 0; x < pw; ++x) dst[x] = src[static_cast<long long>(x) * W / pw];
   }

@@ -11,9 +11,9 @@
 struct TRasterParams {
   int W = 0, H = 0;
   TMatrix4 M = IdentityMatrix();
-  float s = 0;     // pixels per scene unit
-  float zMin = 0;  // the nearest depth of ModelBox
-  float k = 0;     // grey levels per scene unit of depth
+  float s = 0;                 // pixels per scene unit
+  float zMin = 0;              // the nearest depth of ModelBox
+  float k = 0;                 // grey levels per scene unit of depth
   std::vector<double> xs, ys;  // scene x of each column, scene y of each row
 };
 

@@ -137,7 +137,8 @@ void DXDrawInitialize(TModelScene& view, std::uint32_t objColor, std::uint32_t l
   view.ModelFrame = &view.Scene.CreateFrame();
   view.LightFrame->AddLight(std::make_shared<TLight>(TLightType::Directional, 0.85f, 0.85f, 0.85f));
   const TVector3 ambient = Channels(lightColor);
-  view.Scene.AddLight(std::make_shared<TLight>(TLightType::Ambient, ambient.x, ambient.y, ambient.z));
+  view.Scene.AddLight(
+      std::make_shared<TLight>(TLightType::Ambient, ambient.x, ambient.y, ambient.z));
   view.LightFrame->SetPosition(2, 0, -2);
   view.ModelFrame->SetPosition(0, 0, 15);
   view.ModelFrame->SetRotation(0, 1, 0, 0.05f);

@@ -113,8 +113,8 @@ TEST_F(CliTest, ExportedTurnReturnsToTheStartingView) {
 TEST_F(CliTest, UnreadableInputAndOutputGiveOneLineAndStatus1) {
   const std::string good = Encode3DS({MakeSteppedPyramid(2)});
   std::string corrupt = Encode3DS({});  // an editor, then a vertex list that runs off the end
-  corrupt += chunk3ds::Chunk(0x4000, std::string("o\0", 2) +
-                                         chunk3ds::Chunk(0x4100, chunk3ds::Chunk(0x4110, "\x30")));
+  corrupt += chunk3ds::Chunk(
+      0x4000, std::string("o\0", 2) + chunk3ds::Chunk(0x4100, chunk3ds::Chunk(0x4110, "\x30")));
   const auto size = static_cast<std::uint32_t>(corrupt.size());
   std::memcpy(corrupt.data() + 2, &size, 4);
   const struct {

@@ -56,14 +56,53 @@ TEST(MouseRulesTest, StepsForDragsAndWheel) {
     TPlacementStep::TKind kind;
     float x, y, z;
   } cases[] = {
-      {"left drag right 5", {10, 10}, {15, 10}, kLeftButton, false, TPlacementStep::kRotate, 0, -0.5f, 0},
-      {"left drag right 1", {10, 10}, {11, 10}, kLeftButton, false, TPlacementStep::kRotate, 0, -0.1f, 0},
-      {"left drag down 2", {10, 10}, {10, 12}, kLeftButton, true, TPlacementStep::kRotate, -0.2f, 0, 0},
+      {"left drag right 5",
+       {10, 10},
+       {15, 10},
+       kLeftButton,
+       false,
+       TPlacementStep::kRotate,
+       0,
+       -0.5f,
+       0},
+      {"left drag right 1",
+       {10, 10},
+       {11, 10},
+       kLeftButton,
+       false,
+       TPlacementStep::kRotate,
+       0,
+       -0.1f,
+       0},
+      {"left drag down 2",
+       {10, 10},
+       {10, 12},
+       kLeftButton,
+       true,
+       TPlacementStep::kRotate,
+       -0.2f,
+       0,
+       0},
       {"right drag right 30", {0, 0}, {30, 0}, kRightButton, false, TPlacementStep::kMove, 1, 0, 0},
       {"right drag up 30", {0, 30}, {0, 0}, kRightButton, false, TPlacementStep::kMove, 0, 1, 0},
-      {"shift right drag up 30", {0, 30}, {0, 0}, kRightButton, true, TPlacementStep::kMove, 0, 0, 1},
-      {"both buttons: left wins", {0, 0}, {5, 0}, kLeftButton | kRightButton, false,
-       TPlacementStep::kRotate, 0, -0.5f, 0},
+      {"shift right drag up 30",
+       {0, 30},
+       {0, 0},
+       kRightButton,
+       true,
+       TPlacementStep::kMove,
+       0,
+       0,
+       1},
+      {"both buttons: left wins",
+       {0, 0},
+       {5, 0},
+       kLeftButton | kRightButton,
+       false,
+       TPlacementStep::kRotate,
+       0,
+       -0.5f,
+       0},
       {"no button", {0, 0}, {5, 5}, 0, false, TPlacementStep::kNone, 0, 0, 0},
       {"same point", {4, 4}, {4, 4}, kLeftButton, false, TPlacementStep::kNone, 0, 0, 0},
   };
@@ -86,7 +125,7 @@ TEST(MouseRulesTest, WheelCountsOnlyOverTheViewEdgesIncluded) {
   EXPECT_TRUE(PointOverView({300, 230}, 0, 0, 300, 200, 30));
   EXPECT_FALSE(PointOverView({150, 29}, 0, 0, 300, 200, 30));
   EXPECT_FALSE(PointOverView({301, 100}, 0, 0, 300, 200, 30));  // over the preview
-  EXPECT_FALSE(PointOverView({150, 231}, 0, 0, 300, 200, 30));   // over the controls
+  EXPECT_FALSE(PointOverView({150, 231}, 0, 0, 300, 200, 30));  // over the controls
 }
 
 TEST_F(PlacementTest, DragTurnsAboutMinusYByOneStepWhateverItsLength) {
@@ -146,12 +185,9 @@ TEST(RotationParmsTest, DominantCountGivesAxisAndTurns) {
     int n;
     float x, y, z;
   } cases[] = {
-      {0, 1, 0, 1, 0, 1, 0},
-      {0, 2, -1, 2, 0, 1, -0.5f},
-      {3, -3, 0, -3, -1, 1, 0},
-      {0, 0, 0, 0, 1, 1, 1},
-      {4, 1, -2, 4, 1, 0.25f, -0.5f},   // X dominant
-      {1, 0, -2, -2, -0.5f, 0, 1},      // Z dominant
+      {0, 1, 0, 1, 0, 1, 0},       {0, 2, -1, 2, 0, 1, -0.5f},     {3, -3, 0, -3, -1, 1, 0},
+      {0, 0, 0, 0, 1, 1, 1},       {4, 1, -2, 4, 1, 0.25f, -0.5f},  // X dominant
+      {1, 0, -2, -2, -0.5f, 0, 1},                                  // Z dominant
   };
   for (const auto& c : cases) {
     float x = 9, y = 9, z = 9;

@@ -48,8 +48,8 @@ class RasterizerTest : public ::testing::Test {
   double scale_ = 0;
 };
 
-const TTri kNear = {{{-2, -2, -1}, {2, -2, -1}, {-2, 2, -1}}};  // where x + y <= 0
-const TTri kFar = {{{-2, -2, 0}, {2, -2, 0}, {2, 2, 0}}};       // where y <= x
+const TTri kNear = {{{-2, -2, -1}, {2, -2, -1}, {-2, 2, -1}}};         // where x + y <= 0
+const TTri kFar = {{{-2, -2, 0}, {2, -2, 0}, {2, 2, 0}}};              // where y <= x
 const TTri kDepthMark = {{{-3, 3, 1}, {-2.9f, 3, 1}, {-3, 2.9f, 1}}};  // makes the range -1..1
 
 TEST_F(RasterizerTest, NearerSurfaceWinsInEitherOrder) {
@@ -196,7 +196,7 @@ TEST_F(RasterizerTest, ReportsProgressAndStatus) {
 TEST(PreviewSizeTest, ShrinksOnlyMasksLargerThanTheScreen) {
   const struct {
     int W, H, pw, ph;
-  } cases[] = {{640, 480, 640, 480},  {800, 600, 800, 600},    {2000, 1000, 1024, 512},
+  } cases[] = {{640, 480, 640, 480},     {800, 600, 800, 600},   {2000, 1000, 1024, 512},
                {1000, 2000, 1000, 2000}, {1500, 3000, 384, 768}, {10000, 100, 10000, 100}};
   for (const auto& c : cases) {
     int pw = 0, ph = 0;

@@ -29,10 +29,9 @@ class Reader3dsTest : public ::testing::Test {
 };
 
 TEST_F(Reader3dsTest, ImportsEveryFaceListInsideTheEditor) {
-  const std::string file =
-      File(Object("first", Mesh(Triangle() + FaceListOf(2))) +
-           Chunk(0x4600, "light") +  // other objects' chunks are skipped
-           Object("second", Mesh(Triangle() + FaceListOf(3))));
+  const std::string file = File(Object("first", Mesh(Triangle() + FaceListOf(2))) +
+                                Chunk(0x4600, "light") +  // other objects' chunks are skipped
+                                Object("second", Mesh(Triangle() + FaceListOf(3))));
   ASSERT_TRUE(Parse(file));
   EXPECT_EQ(FaceCount(), 5u);
   EXPECT_EQ(host_.Last(0), "5 faces imported");
@@ -43,8 +42,8 @@ TEST_F(Reader3dsTest, ImportsEveryFaceListInsideTheEditor) {
 }
 
 TEST_F(Reader3dsTest, ConvertsAxesAndReversesWinding) {
-  ASSERT_TRUE(Parse(File(Object("o", Mesh(Vertices({{{1, 2, 3}}, {{4, 5, 6}}, {{7, 8, 9}}}) +
-                                              Faces({{{0, 1, 2}}}))))));
+  ASSERT_TRUE(Parse(File(Object(
+      "o", Mesh(Vertices({{{1, 2, 3}}, {{4, 5, 6}}, {{7, 8, 9}}}) + Faces({{{0, 1, 2}}}))))));
   const auto& mesh = *core_.View.MeshBuilder;
   ASSERT_EQ(mesh.Vertices().size(), 3u);
   EXPECT_EQ(mesh.Vertices()[0], (TVector3{1, 3, 2}));
@@ -72,8 +71,8 @@ TEST_F(Reader3dsTest, PressEscHintOnlyFromTwelveFaces) {
 
 TEST_F(Reader3dsTest, EscStopsTheListAndLaterListsButKeepsEarlierOnes) {
   const std::string list = Triangle() + FaceListOf(20);
-  const std::string file = File(Object("a", Mesh(list)) + Object("b", Mesh(list)) +
-                                Object("c", Mesh(list)));
+  const std::string file =
+      File(Object("a", Mesh(list)) + Object("b", Mesh(list)) + Object("c", Mesh(list)));
   host_.cancelAtPump = 2 * 20 + 7;  // inside the second list
   ASSERT_TRUE(Parse(file));
   EXPECT_EQ(FaceCount(), 20u);
@@ -98,15 +97,17 @@ std::vector<DamagedCase> DamagedCases() {
   const std::string good = Object("ok", Mesh(Triangle() + FaceListOf(1)));
   std::string shortVertices = Chunk(0x4110, Bytes(std::uint16_t{100}) + Bytes(1.0f));
   return {
-      {"vertex records past the end", WithMainLength(File(good + Object("v", Mesh(shortVertices)))), -1},
+      {"vertex records past the end", WithMainLength(File(good + Object("v", Mesh(shortVertices)))),
+       -1},
       {"face records past the end",
-       WithMainLength(File(good + Object("f", Mesh(Triangle() + Header(0x4120, 6) +
-                                                   Bytes(std::uint16_t{50}))))), -1},
+       WithMainLength(File(
+           good + Object("f", Mesh(Triangle() + Header(0x4120, 6) + Bytes(std::uint16_t{50}))))),
+       -1},
       {"name without end", WithMainLength(File(good) + Header(0x4000, 6) + "abc"), -1},
       {"index not below vertex count",
        File(Object("o", Mesh(Triangle() + Faces({{{0, 1, 2}}, {{0, 1, 3}}, {{2, 1, 0}}})))), 2},
-      {"child shorter than a header", File(good + Object("o", Mesh(Header(0x4110, 2) + Triangle() +
-                                                                    FaceListOf(1)))), 1},
+      {"child shorter than a header",
+       File(good + Object("o", Mesh(Header(0x4110, 2) + Triangle() + FaceListOf(1)))), 1},
       {"child past its parent", File(good + Object("o", Header(0x4100, 5000) + Triangle())), 1},
       {"top-level chunk of length 0", WithMainLength(File(good) + Header(0x4000, 0)), 1},
       {"top-level chunk past the file", WithMainLength(File(good) + Header(0x4000, 900)), 1},
@@ -194,8 +195,9 @@ TEST(Open3DSExtension, AcceptsOnlyDot3dsInAnyCase) {
   const struct {
     const char* name;
     bool ok;
-  } cases[] = {{"a.3ds", true}, {"a.3DS", true}, {"dir.v2/a.3Ds", true}, {"a.3d", false},
-               {"a", false},    {"a.3ds.bak", false}, {".3dsx", false}, {"\"a b.3ds\"", false}};
+  } cases[] = {{"a.3ds", true},  {"a.3DS", true},       {"dir.v2/a.3Ds", true},
+               {"a.3d", false},  {"a", false},          {"a.3ds.bak", false},
+               {".3dsx", false}, {"\"a b.3ds\"", false}};
   for (const auto& c : cases) EXPECT_EQ(Has3dsExtension(c.name), c.ok) << c.name;
 }
 

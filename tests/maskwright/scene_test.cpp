@@ -1,12 +1,12 @@
 #include "maskwright/core/scene.h"
 
-#include "platform/color.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <numbers>
+
+#include "platform/color.h"
 
 namespace {
 
@@ -22,8 +22,8 @@ void ExpectRow(const TMatrix4& m, int row, float x, float y, float z) {
 TEST(FrameTest, PositiveTurnFollowsTheRightHandRuleOnCoordinates) {
   const struct {
     float ax, ay, az;
-    int row;          // the axis whose image is checked
-    float x, y, z;    // where it ends up after +90 degrees
+    int row;        // the axis whose image is checked
+    float x, y, z;  // where it ends up after +90 degrees
   } cases[] = {
       {0, 1, 0, 2, 1, 0, 0},    // about y: +z to +x
       {0, 1, 0, 0, 0, 0, -1},   // about y: +x to -z

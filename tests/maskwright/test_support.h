@@ -91,7 +91,8 @@ inline std::string Vertices(std::initializer_list<std::array<float, 3>> vs) {
 // A face list with a material sub-chunk after the records, as modelling programs write it.
 inline std::string Faces(std::initializer_list<std::array<std::uint16_t, 3>> fs) {
   std::string body = Bytes(static_cast<std::uint16_t>(fs.size()));
-  for (const auto& f : fs) body += Bytes(f[0]) + Bytes(f[1]) + Bytes(f[2]) + Bytes(std::uint16_t{7});
+  for (const auto& f : fs)
+    body += Bytes(f[0]) + Bytes(f[1]) + Bytes(f[2]) + Bytes(std::uint16_t{7});
   body += Chunk(0x4130, std::string("Mat\0", 4) + Bytes(std::uint16_t{0}));
   return Chunk(0x4120, body);
 }
@@ -102,8 +103,8 @@ inline std::string Object(const std::string& name, const std::string& children) 
 // Main chunk with a version chunk, an editor holding a material and the given children.
 inline std::string File(const std::string& editorChildren) {
   const std::string material = Chunk(0xAFFF, Chunk(0xA000, std::string("Mat\0", 4)));
-  return Chunk(0x4D4D, Chunk(0x0002, Bytes(std::uint32_t{3})) +
-                           Chunk(0x3D3D, material + editorChildren));
+  return Chunk(0x4D4D,
+               Chunk(0x0002, Bytes(std::uint32_t{3})) + Chunk(0x3D3D, material + editorChildren));
 }
 // n faces over three vertices, all the same triangle.
 inline std::string FaceListOf(int n) {
