@@ -65,6 +65,20 @@ TEST_F(RasterizerTest, NearerSurfaceWinsInEitherOrder) {
   }
 }
 
+TEST_F(RasterizerTest, SceneRightAndUpAreMaskRightAndUp) {
+  // Only the upper-right quadrant of the scene holds a visible face; the mark at the far end
+  // of the depth range stays 0.
+  Add({{{{0.5f, 0.5f, -1}, {2, 0.5f, -1}, {0.5f, 2, -1}}},
+       {{{-2, -2, 1}, {-1.9f, -2, 1}, {-2, -1.9f, 1}}}});
+  Render();
+  int upperRight = 0, elsewhere = 0;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 100; ++x)
+      if (core_.Mask.ScanLine(y)[x] != 0) (x > 50 && y < 50 ? upperRight : elsewhere)++;
+  EXPECT_GT(upperRight, 100);
+  EXPECT_EQ(elsewhere, 0);
+}
+
 // A closed cuboid, w along x, h along y, d along z, centred on the origin.
 std::vector<TTri> Cuboid(float w, float h, float d) {
   static constexpr int kFaces[12][3] = {{0, 2, 1}, {1, 2, 3}, {4, 5, 6}, {5, 7, 6},

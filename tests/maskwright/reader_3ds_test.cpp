@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "maskwright/core/model_3ds_writer.h"
+#include "maskwright/core/rasterizer.h"
 #include "platform/errors.h"
 #include "test_support.h"
 
@@ -155,6 +157,35 @@ TEST_F(Reader3dsTest, EveryTruncationEndsCleanly) {
   DXDrawInitialize(core_.View, core_.ObjColor, core_.LightColor);
   ASSERT_TRUE(Parse(full));
   EXPECT_EQ(FaceCount(), 24u);
+}
+
+// Random damage to a sound file: loading and rendering never read outside the file, the vertex
+// list or the mask, whatever the bytes say (NaN and huge coordinates included).
+TEST_F(Reader3dsTest, RandomlyDamagedFilesLoadAndRenderSafely) {
+  const std::string sound = Encode3DS({MakeSteppedPyramid(2)});
+  std::mt19937 random(1);
+  core_.PicWidth = core_.PicHeight = 100;
+  int rendered = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes = sound;
+    const int changes = 1 + static_cast<int>(random() % 4);
+    for (int i = 0; i < changes; ++i)
+      bytes[6 + random() % (bytes.size() - 6)] = static_cast<char>(random() & 255);
+    const std::string path = dir_.Write("damaged.3ds", bytes);
+    try {
+      if (!LoadModel(core_, host_, path)) continue;
+    } catch (const TFileError&) {
+      continue;
+    }
+    const TMeshBuilder& mesh = *core_.View.MeshBuilder;
+    for (const TTriangle& t : mesh.Triangles())
+      for (std::uint32_t index : t) ASSERT_LT(index, mesh.Vertices().size()) << "round " << round;
+    CaptureLoadedModel(core_);
+    RenderObject(core_, host_);
+    ASSERT_EQ(core_.Mask.Width(), 100);
+    ++rendered;
+  }
+  EXPECT_GT(rendered, 100) << "most damage should still leave a loadable model";
 }
 
 class LoadModelTest : public Reader3dsTest {};
