@@ -253,3 +253,22 @@ TEST_F(Reader3dsTest, Open3DSReportsAndCaptures) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SampleModelsTest, ShippedSamplesLoad) {
+  const struct {
+    const char* file;
+    std::size_t faces;
+  } cases[] = {{"torus.3ds", 2 * 48 * 24}, {"pyramid.3ds", 5 * 12}};
+  for (const auto& c : cases) {
+    TMaskCore core;
+    TRecordingHost host;
+    ASSERT_TRUE(LoadModel(core, host, std::string(DW_SOURCE_DIR) + "/assets/samples/" + c.file))
+        << c.file;
+    EXPECT_EQ(core.View.MeshBuilder->Triangles().size(), c.faces) << c.file;
+    EXPECT_EQ(host.Last(0), std::to_string(c.faces) + " faces imported");
+  }
+}
+
+}  // namespace
