@@ -97,6 +97,9 @@ class TMeshBuilder {
   void SetColorRGB(float r, float g, float b) { color_ = {r, g, b}; }
   TVector3 Color() const { return color_; }
   void SetMaterial(float power, TVector3 specular, TVector3 emissive);
+  float Power() const { return power_; }
+  TVector3 Specular() const { return specular_; }
+  TVector3 Emissive() const { return emissive_; }
 
   std::span<const TVector3> Vertices() const { return vertices_; }
   std::span<const TTriangle> Triangles() const { return triangles_; }
