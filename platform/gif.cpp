@@ -119,7 +119,10 @@ void SetUpScreen(GifFileType* gif, TDIB& screen, const std::string& name) {
   if (gif->SColorMap) FillScreen(screen, TableOf(gif->SColorMap)[gif->SBackGroundColor & 255]);
 }
 
+}  // namespace
+
 TDIB ReadGifFromMemory(const std::uint8_t* data, std::size_t size, const std::string& name) {
+  if (size == 0) throw TFileError(name, "empty file");
   TMemorySource src{data, size, 0};
   int error = 0;
   TGifCloser closer{DGifOpen(&src, ReadFromMemory, &error)};
@@ -139,8 +142,6 @@ TDIB ReadGifFromMemory(const std::uint8_t* data, std::size_t size, const std::st
   } while (type != TERMINATE_RECORD_TYPE);
   throw TFileError(name, "no picture in the file");
 }
-
-}  // namespace
 
 TDIB ReadGif(const std::string& path) {
   const std::string data = codec::ReadFileForDecoding(path);

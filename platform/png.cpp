@@ -139,7 +139,9 @@ void ConvertRow(const TReadLayout& l, const std::uint8_t* src, TDIB& out, int y)
   }
 }
 
-TDIB DecodePng(const std::uint8_t* data, std::size_t size, const std::string& name) {
+}  // namespace
+
+TDIB ReadPngFromMemory(const std::uint8_t* data, std::size_t size, const std::string& name) {
   if (size == 0) throw TFileError(name, "empty file");
   if (size < 8 || png_sig_cmp(data, 0, 8) != 0) throw TFileError(name, "not a PNG file");
   TPngIo io{data, size, 0, nullptr, ""};
@@ -163,6 +165,8 @@ TDIB DecodePng(const std::uint8_t* data, std::size_t size, const std::string& na
     for (png_uint_32 y = 0; y < l.height; ++y) ConvertRow(l, rows[y], out, static_cast<int>(y));
   return out;
 }
+
+namespace {
 
 // Noise compresses poorly whatever zlib does, so a fast level wins; see bench/platform_bench.cpp.
 constexpr int kZlibLevel = 2;
@@ -206,7 +210,7 @@ std::vector<std::uint8_t> EncodePng(const TDIB& picture, const std::string& name
 
 TDIB ReadPng(const std::string& path) {
   const std::string data = codec::ReadFileForDecoding(path);
-  return DecodePng(reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), path);
+  return ReadPngFromMemory(reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), path);
 }
 
 void WritePng(const TDIB& picture, const std::string& path) {

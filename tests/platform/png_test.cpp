@@ -295,8 +295,7 @@ TEST_F(PngFileTest, EveryTruncationIsAnError) {
     for (int i = 0; i < 18; ++i) s.samples.push_back(static_cast<unsigned>(i * 3000));
     const Bytes full = MakePng(s);
     for (std::size_t n = 0; n < full.size(); ++n) {
-      const std::string path = Save("cut.png", Bytes(full.begin(), full.begin() + static_cast<long>(n)));
-      EXPECT_THROW(ReadPng(path), TFileError) << "cut at " << n;
+      EXPECT_THROW(ReadPngFromMemory(full.data(), n, "cut.png"), TFileError) << "cut at " << n;
     }
   }
 }
