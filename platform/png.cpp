@@ -168,18 +168,19 @@ TDIB ReadPngFromMemory(const std::uint8_t* data, std::size_t size, const std::st
 
 namespace {
 
-// Noise compresses poorly whatever zlib does, so a fast level wins; see bench/platform_bench.cpp.
-constexpr int kZlibLevel = 2;
-
-bool EncodeRows(TPngHandle& h, TPngIo& io, const TPngPlan& plan, png_bytepp rows) {
+bool EncodeRows(TPngHandle& h, TPngIo& io, const TPngPlan& plan, const TPngOptions& options,
+                png_bytepp rows) {
   if (setjmp(png_jmpbuf(h.png))) return false;
   png_set_write_fn(h.png, &io, WriteData, FlushData);
   png_set_IHDR(h.png, h.info, plan.width, plan.height, plan.depth, plan.colorType,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (plan.colorType == PNG_COLOR_TYPE_PALETTE)
     png_set_PLTE(h.png, h.info, plan.palette, plan.paletteSize);
-  png_set_compression_level(h.png, kZlibLevel);
-  png_set_filter(h.png, PNG_FILTER_TYPE_BASE, plan.filters);
+  png_set_compression_level(h.png, options.level);
+  png_set_compression_strategy(h.png, options.strategy);
+  const bool palette = plan.colorType == PNG_COLOR_TYPE_PALETTE;
+  png_set_filter(h.png, PNG_FILTER_TYPE_BASE,
+                 palette ? options.paletteFilters : options.rgbFilters);
   png_write_info(h.png, h.info);
   if (plan.colorType == PNG_COLOR_TYPE_RGB) png_set_bgr(h.png);
   png_write_image(h.png, rows);
@@ -187,7 +188,11 @@ bool EncodeRows(TPngHandle& h, TPngIo& io, const TPngPlan& plan, png_bytepp rows
   return true;
 }
 
-std::vector<std::uint8_t> EncodePng(const TDIB& picture, const std::string& name) {
+}  // namespace
+
+std::vector<std::uint8_t> EncodePngWith(const TDIB& picture, const TPngOptions& options,
+                                        const std::string& name) {
+  if (picture.Empty()) throw TFileError(name, "picture has no pixels");
   TPngPlan plan;
   PlanPng(picture, plan);
   std::vector<std::uint8_t> bytes;
@@ -201,12 +206,14 @@ std::vector<std::uint8_t> EncodePng(const TDIB& picture, const std::string& name
   if (!h.png || !h.info) throw TFileError(name, "out of memory");
   std::vector<png_bytep> rows(plan.height);
   for (png_uint_32 y = 0; y < plan.height; ++y) rows[y] = plan.Row(static_cast<int>(y));
-  if (!EncodeRows(h, io, plan, rows.data()))
+  if (!EncodeRows(h, io, plan, options, rows.data()))
     throw TFileError(name, std::string("cannot encode PNG: ") + io.message);
   return bytes;
 }
 
-}  // namespace
+std::vector<std::uint8_t> EncodePng(const TDIB& picture) {
+  return EncodePngWith(picture, TPngOptions{}, "picture");
+}
 
 TDIB ReadPng(const std::string& path) {
   const std::string data = codec::ReadFileForDecoding(path);
@@ -214,6 +221,5 @@ TDIB ReadPng(const std::string& path) {
 }
 
 void WritePng(const TDIB& picture, const std::string& path) {
-  if (picture.Empty()) throw TFileError(path, "picture has no pixels");
-  codec::WriteBytesAtomically(path, EncodePng(picture, path));
+  codec::WriteBytesAtomically(path, EncodePngWith(picture, TPngOptions{}, path));
 }

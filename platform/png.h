@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/dib.h"
 
@@ -13,3 +14,5 @@ TDIB ReadPng(const std::string& path);
 // `name` only labels error messages.
 TDIB ReadPngFromMemory(const std::uint8_t* data, std::size_t size, const std::string& name);
 void WritePng(const TDIB& picture, const std::string& path);  // atomic
+// The bytes WritePng writes; throws TFileError (labelled "picture") when encoding fails.
+std::vector<std::uint8_t> EncodePng(const TDIB& picture);

@@ -112,6 +112,5 @@ void PlanPng(const TDIB& picture, TPngPlan& plan) {
   }
   plan.packed.clear();
   plan.colorType = PNG_COLOR_TYPE_RGB;
-  plan.filters = PNG_FILTER_SUB;
   plan.rowBytes = plan.source->WidthBytes();
 }
