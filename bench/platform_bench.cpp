@@ -3,7 +3,9 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <random>
 #include <vector>
 
 #include "platform/bmp.h"
@@ -65,28 +67,37 @@ void BM_NearestManyColours(benchmark::State& state) { RunNearest(state, ManyColo
 BENCHMARK(BM_NearestFewColours)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NearestManyColours)->Unit(benchmark::kMillisecond);
 
-// A random-dot picture: every pixel one of `colours` colours.
-TDIB RandomDots(int w, int h, int colours) {
-  std::uint32_t s = 4;
+// A random-dot picture: every pixel one of `colours` colours. `linked` makes it look like a
+// stereogram: after the first period each pixel repeats the one a period (less a depth shift over
+// a disc in the middle) to its left, as the renderer links them; otherwise it is pure noise.
+TDIB RandomDots(int w, int h, int colours, bool linked) {
+  std::mt19937 rng(4);
   std::vector<TColor> palette;
-  for (int i = 0; i < colours; ++i) palette.push_back(Next(s) & 0xFFFFFF);
+  for (int i = 0; i < colours; ++i) palette.push_back(rng() & 0xFFFFFF);
+  const int period = w * 10 / 73;  // 640 -> 88
   TDIB dib;
   dib.SetSize(w, h, 24);
   for (int y = 0; y < h; ++y) {
-    std::uint8_t* p = dib.ScanLine(y);
-    for (int x = 0; x < w; ++x, p += 3) {
-      const TColor c = palette[Next(s) % colours];
-      p[0] = static_cast<std::uint8_t>(ColorB(c));
-      p[1] = static_cast<std::uint8_t>(ColorG(c));
-      p[2] = static_cast<std::uint8_t>(ColorR(c));
+    std::uint8_t* row = dib.ScanLine(y);
+    for (int x = 0; x < w; ++x) {
+      const int dx = x - w / 2, dy = y - h / 2;
+      const int shift = dx * dx + dy * dy < h * h / 9 ? period / 8 : 0;
+      if (linked && x >= period) {
+        std::memcpy(row + 3 * x, row + 3 * (x - period + shift), 3);
+        continue;
+      }
+      const TColor c = palette[rng() % colours];
+      row[3 * x] = static_cast<std::uint8_t>(ColorB(c));
+      row[3 * x + 1] = static_cast<std::uint8_t>(ColorG(c));
+      row[3 * x + 2] = static_cast<std::uint8_t>(ColorR(c));
     }
   }
   return dib;
 }
 
 // PNG encoding with a given zlib level and filter set (for both layouts), reporting the size.
-void BM_EncodePng(benchmark::State& state, int w, int h, int colours) {
-  const TDIB pic = RandomDots(w, h, colours);
+void BM_EncodePng(benchmark::State& state, int w, int h, int colours, bool linked) {
+  const TDIB pic = RandomDots(w, h, colours, linked);
   TPngOptions options;
   options.level = static_cast<int>(state.range(0));
   options.paletteFilters = options.rgbFilters = static_cast<int>(state.range(1));
@@ -101,22 +112,27 @@ void PngArgs(benchmark::internal::Benchmark* b) {
   for (int level : {1, 2, 3, 6})
     for (int filters : {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_ALL_FILTERS})
       b->Args({level, filters, Z_DEFAULT_STRATEGY});
-  b->Args({1, PNG_FILTER_NONE, Z_RLE});
+  for (int filters : {PNG_FILTER_NONE, PNG_FILTER_SUB}) b->Args({1, filters, Z_RLE});
   b->Unit(benchmark::kMillisecond);
 }
 
-BENCHMARK_CAPTURE(BM_EncodePng, Dots1920x1080x16, 1920, 1080, 16)->Apply(PngArgs);
-BENCHMARK_CAPTURE(BM_EncodePng, Dots1024x768x24bit, 1024, 768, 100000)->Apply(PngArgs);
+BENCHMARK_CAPTURE(BM_EncodePng, Stereo1920x1080x16, 1920, 1080, 16, true)->Apply(PngArgs);
+BENCHMARK_CAPTURE(BM_EncodePng, Noise1920x1080x16, 1920, 1080, 16, false)->Apply(PngArgs);
+BENCHMARK_CAPTURE(BM_EncodePng, Stereo1024x768x24bit, 1024, 768, 100000, true)->Apply(PngArgs);
+BENCHMARK_CAPTURE(BM_EncodePng, Noise1024x768x24bit, 1024, 768, 100000, false)->Apply(PngArgs);
 
 // The whole WritePng as used (colour count, encoding, atomic file write).
-void BM_WritePng(benchmark::State& state, int w, int h, int colours) {
-  const TDIB pic = RandomDots(w, h, colours);
+void BM_WritePng(benchmark::State& state, int w, int h, int colours, bool linked) {
+  const TDIB pic = RandomDots(w, h, colours, linked);
   const std::string path = (std::filesystem::temp_directory_path() / "dw_bench.png").string();
   for (auto _ : state) WritePng(pic, path);
   std::filesystem::remove(path);
 }
-BENCHMARK_CAPTURE(BM_WritePng, Dots1920x1080x16, 1920, 1080, 16)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_WritePng, Dots1024x768x24bit, 1024, 768, 100000)
+BENCHMARK_CAPTURE(BM_WritePng, Stereo1920x1080x16, 1920, 1080, 16, true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WritePng, Noise1920x1080x16, 1920, 1080, 16, false)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_WritePng, Stereo1024x768x24bit, 1024, 768, 100000, true)
     ->Unit(benchmark::kMillisecond);
 
 // A texture-like 24-bit picture: smooth colour with some grain.
@@ -160,4 +176,34 @@ void BM_ReadJpeg(benchmark::State& state, bool quantize) {
 BENCHMARK_CAPTURE(BM_ReadJpeg, 1024x768, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ReadJpeg, 1024x768Quantised, true)->Unit(benchmark::kMillisecond);
 
+}  // namespace
+
+namespace {
+void BM_PlanPng(benchmark::State& state, bool linked) {
+  const TDIB pic = RandomDots(1920, 1080, 16, linked);
+  for (auto _ : state) {
+    TPngPlan plan;
+    PlanPng(pic, plan);
+    benchmark::DoNotOptimize(plan.packed.data());
+  }
+}
+BENCHMARK_CAPTURE(BM_PlanPng, Stereo, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PlanPng, Noise, false)->Unit(benchmark::kMillisecond);
+
+void BM_EncodeTexturePng(benchmark::State& state) {
+  const TDIB pic = Texture(1024, 768);
+  TPngOptions options;
+  options.level = static_cast<int>(state.range(0));
+  options.rgbFilters = static_cast<int>(state.range(1));
+  std::size_t size = 0;
+  for (auto _ : state) size = EncodePngWith(pic, options, "bench").size();
+  state.counters["KiB"] = static_cast<double>(size) / 1024.0;
+}
+BENCHMARK(BM_EncodeTexturePng)
+    ->ArgNames({"level", "filters"})
+    ->Args({2, PNG_FILTER_NONE})
+    ->Args({2, PNG_FILTER_SUB})
+    ->Args({2, PNG_FILTER_PAETH})
+    ->Args({2, PNG_ALL_FILTERS})
+    ->Unit(benchmark::kMillisecond);
 }  // namespace

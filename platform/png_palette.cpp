@@ -76,7 +76,13 @@ bool IndexColours(const TDIB& picture, std::vector<std::uint8_t>& indices,
     const std::uint8_t* p = picture.ScanLine(y);
     std::uint8_t* out = indices.data() + static_cast<std::size_t>(y) * w;
     for (int x = 0; x < w; ++x, p += 3) {
-      const std::uint32_t bgr = p[0] | (p[1] << 8) | (p[2] << 16);
+      std::uint32_t bgr;
+      if (x + 1 < w) {  // one 4-byte load; the byte past the pixel is still inside the row
+        std::memcpy(&bgr, p, 4);
+        bgr &= 0xFFFFFF;
+      } else {
+        bgr = p[0] | (p[1] << 8) | (p[2] << 16);
+      }
       if (bgr != last) {  // random dots come in runs: skip the lookup inside a run
         lastIndex = index.Find(bgr);
         if (lastIndex < 0) return false;
