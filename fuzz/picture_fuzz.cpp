@@ -14,10 +14,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t n = size - 1;
   try {
     switch (data[0] % 4) {
-      case 0: ReadJpegFromMemory(rest, n, "fuzz.jpg"); break;
-      case 1: ReadJpegFromMemory(rest, n, "fuzz.jpg", true); break;
-      case 2: ReadPngFromMemory(rest, n, "fuzz.png"); break;
-      default: ReadGifFromMemory(rest, n, "fuzz.gif"); break;
+      case 0:
+        ReadJpegFromMemory(rest, n, "fuzz.jpg");
+        break;
+      case 1:
+        ReadJpegFromMemory(rest, n, "fuzz.jpg", true);
+        break;
+      case 2:
+        ReadPngFromMemory(rest, n, "fuzz.png");
+        break;
+      default:
+        ReadGifFromMemory(rest, n, "fuzz.gif");
+        break;
     }
   } catch (const TFileError&) {
   }

@@ -85,7 +85,8 @@ void DrawImage(GifFileType* gif, TDIB& screen, const std::string& name) {
   for (const int r : RowOrder(d.Height, d.Interlace)) {
     const long long sy = static_cast<long long>(d.Top) + r;
     if (!d.Interlace && sy >= screen.Height()) break;  // nothing further is visible
-    if (DGifGetLine(gif, line.data(), d.Width) == GIF_ERROR) throw TFileError(name, Reason(gif->Error));
+    if (DGifGetLine(gif, line.data(), d.Width) == GIF_ERROR)
+      throw TFileError(name, Reason(gif->Error));
     if (sy < 0 || sy >= screen.Height()) continue;
     std::uint8_t* dst = screen.ScanLine(static_cast<int>(sy));
     for (int x = 0; x < d.Width; ++x) {

@@ -1,5 +1,6 @@
 #pragma once
-// How a picture goes into a PNG file: palette (with packed indices) or RGB rows. Private to png.cpp.
+// How a picture goes into a PNG file: palette (with packed indices) or RGB rows. Private to
+// png.cpp.
 #include <png.h>
 
 #include <cstddef>

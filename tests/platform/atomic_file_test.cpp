@@ -16,7 +16,8 @@ namespace {
 using AtomicFileTest = TempDirTest;
 
 std::size_t EntriesIn(const fs::path& dir) {
-  return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+  return static_cast<std::size_t>(
+      std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
 }
 
 TEST_F(AtomicFileTest, WritesAndReplaces) {

@@ -46,89 +46,117 @@ BmpSpec With(BmpSpec s, const std::function<void(BmpSpec&)>& f) {
 }
 
 std::vector<VariantCase> Variants() {
-  const Bytes px24 = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0,  // bottom: red green blue, pad
-                      30, 20, 10, 0, 0, 0, 255, 255, 255, 0, 0, 0};
-  const Bytes px565 = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0,  // red, green, blue
+  const Bytes px24 = {
+      0,  0,  255, 0, 255, 0, 255, 0,   0,   0, 0, 0,  // bottom: red green blue, pad
+      30, 20, 10,  0, 0,   0, 255, 255, 255, 0, 0, 0};
+  const Bytes px565 = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0,   // red, green, blue
                        0x10, 0x84, 0x00, 0x04, 0xFF, 0xFF, 0, 0};  // (16,32,16), g=32, white
-  const std::vector<std::vector<TColor>> rgbRows = {
-      {kGrey, kBlack, MakeColor(255, 255, 255)}, {kRed, kGreen, kBlue}};
+  const std::vector<std::vector<TColor>> rgbRows = {{kGrey, kBlack, MakeColor(255, 255, 255)},
+                                                    {kRed, kGreen, kBlue}};
   return {
-      {"OneBit", With(Spec(1, 3, 2, {0xA0, 0, 0, 0, 0x60, 0, 0, 0}),
-                      [](BmpSpec& s) { s.palette = {kGrey, kBlue}; }),
-       1, {{kGrey, kBlue, kBlue}, {kBlue, kGrey, kBlue}}},
-      {"FourBit", With(Spec(4, 3, 2, {0x45, 0xF0, 0, 0, 0x12, 0x30, 0, 0}),
-                       [](BmpSpec& s) { s.palette = Palette16(); }),
-       4, {{P16(1), P16(2), P16(3)}, {P16(4), P16(5), P16(15)}}},
-      {"EightBitShortPalette", With(Spec(8, 3, 2, {0, 1, 2, 0, 2, 5, 0, 0}),
-                                    [](BmpSpec& s) {
-                                      s.palette = {kGrey, kRed, kGreen};
-                                      s.clrUsed = 3;
-                                    }),
-       8, {{kGreen, kBlack, kGrey}, {kGrey, kRed, kGreen}}},
+      {"OneBit",
+       With(Spec(1, 3, 2, {0xA0, 0, 0, 0, 0x60, 0, 0, 0}),
+            [](BmpSpec& s) {
+              s.palette = {kGrey, kBlue};
+            }),
+       1,
+       {{kGrey, kBlue, kBlue}, {kBlue, kGrey, kBlue}}},
+      {"FourBit",
+       With(Spec(4, 3, 2, {0x45, 0xF0, 0, 0, 0x12, 0x30, 0, 0}),
+            [](BmpSpec& s) { s.palette = Palette16(); }),
+       4,
+       {{P16(1), P16(2), P16(3)}, {P16(4), P16(5), P16(15)}}},
+      {"EightBitShortPalette",
+       With(Spec(8, 3, 2, {0, 1, 2, 0, 2, 5, 0, 0}),
+            [](BmpSpec& s) {
+              s.palette = {kGrey, kRed, kGreen};
+              s.clrUsed = 3;
+            }),
+       8,
+       {{kGreen, kBlack, kGrey}, {kGrey, kRed, kGreen}}},
       {"TwentyFourBottomUp", Spec(24, 3, 2, px24), 24, rgbRows},
       {"TwentyFourTopDown", Spec(24, 3, -2, px24), 24, {rgbRows[1], rgbRows[0]}},
-      {"SixteenBit555", Spec(16, 3, 2, {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0,  //
-                                        0x10, 0x42, 0x41, 0x04, 0xFF, 0x7F, 0, 0}),
-       24, {{MakeColor(132, 132, 132), MakeColor(8, 16, 8), MakeColor(255, 255, 255)},
-            {kRed, kGreen, kBlue}}},
-      {"Bitfields565", With(Spec(16, 3, 2, px565),
-                            [](BmpSpec& s) {
-                              s.compression = 3;
-                              s.masks = {0xF800, 0x07E0, 0x001F};
-                            }),
-       24, {{MakeColor(132, 130, 132), MakeColor(0, 130, 0), MakeColor(255, 255, 255)},
-            {kRed, kGreen, kBlue}}},
-      {"V4HeaderBitfields565", With(Spec(16, 3, 2, px565),
-                                    [](BmpSpec& s) {
-                                      s.header = 108;
-                                      s.compression = 3;
-                                      s.masks = {0xF800, 0x07E0, 0x001F};
-                                    }),
-       24, {{MakeColor(132, 130, 132), MakeColor(0, 130, 0), MakeColor(255, 255, 255)},
-            {kRed, kGreen, kBlue}}},
+      {"SixteenBit555",
+       Spec(16, 3, 2,
+            {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0,  //
+             0x10, 0x42, 0x41, 0x04, 0xFF, 0x7F, 0, 0}),
+       24,
+       {{MakeColor(132, 132, 132), MakeColor(8, 16, 8), MakeColor(255, 255, 255)},
+        {kRed, kGreen, kBlue}}},
+      {"Bitfields565",
+       With(Spec(16, 3, 2, px565),
+            [](BmpSpec& s) {
+              s.compression = 3;
+              s.masks = {0xF800, 0x07E0, 0x001F};
+            }),
+       24,
+       {{MakeColor(132, 130, 132), MakeColor(0, 130, 0), MakeColor(255, 255, 255)},
+        {kRed, kGreen, kBlue}}},
+      {"V4HeaderBitfields565",
+       With(Spec(16, 3, 2, px565),
+            [](BmpSpec& s) {
+              s.header = 108;
+              s.compression = 3;
+              s.masks = {0xF800, 0x07E0, 0x001F};
+            }),
+       24,
+       {{MakeColor(132, 130, 132), MakeColor(0, 130, 0), MakeColor(255, 255, 255)},
+        {kRed, kGreen, kBlue}}},
       {"V5Header24", With(Spec(24, 3, 2, px24), [](BmpSpec& s) { s.header = 124; }), 24, rgbRows},
       {"ThirtyTwoBgrx", Spec(32, 2, 1, {0, 0, 255, 0x80, 30, 20, 10, 0xFF}), 24, {{kRed, kGrey}}},
-      {"Bitfields32Rgbx", With(Spec(32, 2, 1, {0x77, 0, 0, 255, 0x77, 30, 20, 10}),
-                               [](BmpSpec& s) {
-                                 s.compression = 3;
-                                 s.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
-                               }),
-       24, {{kRed, kGrey}}},
-      {"Os2CoreHeader", With(Spec(4, 3, 2, {0x45, 0xF0, 0, 0, 0x12, 0x30, 0, 0}),
-                             [](BmpSpec& s) {
-                               s.header = 12;
-                               s.palette = Palette16();
-                             }),
-       4, {{P16(1), P16(2), P16(3)}, {P16(4), P16(5), P16(15)}}},
-      {"PackedDibWithoutFileHeader", With(Spec(8, 3, 1, {1, 0, 1, 0}),
-                                          [](BmpSpec& s) {
-                                            s.fileHeader = false;
-                                            s.palette = {kGrey, kRed};
-                                            s.clrUsed = 2;
-                                          }),
-       8, {{kRed, kGrey, kRed}}},
+      {"Bitfields32Rgbx",
+       With(Spec(32, 2, 1, {0x77, 0, 0, 255, 0x77, 30, 20, 10}),
+            [](BmpSpec& s) {
+              s.compression = 3;
+              s.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
+            }),
+       24,
+       {{kRed, kGrey}}},
+      {"Os2CoreHeader",
+       With(Spec(4, 3, 2, {0x45, 0xF0, 0, 0, 0x12, 0x30, 0, 0}),
+            [](BmpSpec& s) {
+              s.header = 12;
+              s.palette = Palette16();
+            }),
+       4,
+       {{P16(1), P16(2), P16(3)}, {P16(4), P16(5), P16(15)}}},
+      {"PackedDibWithoutFileHeader",
+       With(Spec(8, 3, 1, {1, 0, 1, 0}),
+            [](BmpSpec& s) {
+              s.fileHeader = false;
+              s.palette = {kGrey, kRed};
+              s.clrUsed = 2;
+            }),
+       8,
+       {{kRed, kGrey, kRed}}},
       // Bottom row: run of 2, absolute run of 3 (one pixel past the row, padded), end of line.
       // Then a delta of (2, 1) into the top row, a run of 1 and the end of the picture.
-      {"Rle8", With(Spec(8, 4, 3, {2, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 2, 1, 1, 3, 0, 1}),
-                    [](BmpSpec& s) {
-                      s.compression = 1;
-                      s.palette = {kGrey, kRed, kGreen, kBlue};
-                    }),
-       8, {{kGrey, kGrey, kBlue, kGrey}, {kGrey, kGrey, kGrey, kGrey}, {kRed, kRed, kGreen, kBlue}}},
+      {"Rle8",
+       With(Spec(8, 4, 3, {2, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 2, 1, 1, 3, 0, 1}),
+            [](BmpSpec& s) {
+              s.compression = 1;
+              s.palette = {kGrey, kRed, kGreen, kBlue};
+            }),
+       8,
+       {{kGrey, kGrey, kBlue, kGrey}, {kGrey, kGrey, kGrey, kGrey}, {kRed, kRed, kGreen, kBlue}}},
       // Bottom row: run "1 2 1", absolute "3 4 5" (the 5 falls past the row), end of line.
       // Top row: delta (1, 0), run "6 7", end of picture.
-      {"Rle4", With(Spec(4, 5, 2, {3, 0x12, 0, 3, 0x34, 0x50, 0, 0, 0, 2, 1, 0, 2, 0x67, 0, 1}),
-                    [](BmpSpec& s) {
-                      s.compression = 2;
-                      s.palette = Palette16();
-                    }),
-       4, {{P16(0), P16(6), P16(7), P16(0), P16(0)}, {P16(1), P16(2), P16(1), P16(3), P16(4)}}},
-      {"Rle8TopDown", With(Spec(8, 2, -2, {2, 1, 0, 0, 1, 2, 0, 1}),
-                           [](BmpSpec& s) {
-                             s.compression = 1;
-                             s.palette = {kGrey, kRed, kGreen};
-                           }),
-       8, {{kRed, kRed}, {kGreen, kGrey}}},
+      {"Rle4",
+       With(Spec(4, 5, 2, {3, 0x12, 0, 3, 0x34, 0x50, 0, 0, 0, 2, 1, 0, 2, 0x67, 0, 1}),
+            [](BmpSpec& s) {
+              s.compression = 2;
+              s.palette = Palette16();
+            }),
+       4,
+       {{P16(0), P16(6), P16(7), P16(0), P16(0)}, {P16(1), P16(2), P16(1), P16(3), P16(4)}}},
+      {"Rle8TopDown",
+       With(Spec(8, 2, -2, {2, 1, 0, 0, 1, 2, 0, 1}),
+            [](BmpSpec& s) {
+              s.compression = 1;
+              s.palette = {kGrey, kRed, kGreen};
+            }),
+       8,
+       {{kRed, kRed}, {kGreen, kGrey}}},
   };
 }
 
@@ -214,39 +242,93 @@ std::vector<BadCase> BadFiles() {
   return {
       {"Empty", [] { return Bytes{}; }, "empty file"},
       {"NotBmp", [] { return Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0}; }, "not a BMP file"},
-      {"OnlySignature", [] { return Bytes{'B', 'M'}; }, "truncated file"},
+      {"OnlySignature",
+       [] {
+         return Bytes{'B', 'M'};
+       },
+       "truncated file"},
       {"HeaderSize", [] { return Mutated([](BmpSpec& s) { s.header = 50; }); }, "header size"},
-      {"ZeroWidth", [] { return Mutated([](BmpSpec& s) { s.width = 0; }); }, "picture has no pixels"},
-      {"ZeroHeight", [] { return Mutated([](BmpSpec& s) { s.height = 0; }); }, "picture has no pixels"},
-      {"NegativeWidth", [] { return Mutated([](BmpSpec& s) { s.width = -4; }); }, "invalid picture size"},
+      {"ZeroWidth", [] { return Mutated([](BmpSpec& s) { s.width = 0; }); },
+       "picture has no pixels"},
+      {"ZeroHeight", [] { return Mutated([](BmpSpec& s) { s.height = 0; }); },
+       "picture has no pixels"},
+      {"NegativeWidth", [] { return Mutated([](BmpSpec& s) { s.width = -4; }); },
+       "invalid picture size"},
       {"TooWide", [] { return Mutated([](BmpSpec& s) { s.width = 30001; }); }, "picture too large"},
       {"TooManyBytes",
-       [] { return Mutated([](BmpSpec& s) { s.width = s.height = 30000; s.bits = 32; }); },
+       [] {
+         return Mutated([](BmpSpec& s) {
+           s.width = s.height = 30000;
+           s.bits = 32;
+         });
+       },
        "picture too large"},
-      {"MostNegativeHeight",
-       [] { return Mutated([](BmpSpec& s) { s.height = -2147483648L; }); }, "picture too large"},
-      {"JpegInside", [] { return Mutated([](BmpSpec& s) { s.compression = 4; s.bits = 0; }); },
+      {"MostNegativeHeight", [] { return Mutated([](BmpSpec& s) { s.height = -2147483648L; }); },
+       "picture too large"},
+      {"JpegInside",
+       [] {
+         return Mutated([](BmpSpec& s) {
+           s.compression = 4;
+           s.bits = 0;
+         });
+       },
        "unsupported compression (JPEG inside BMP)"},
-      {"PngInside", [] { return Mutated([](BmpSpec& s) { s.compression = 5; s.bits = 0; }); },
+      {"PngInside",
+       [] {
+         return Mutated([](BmpSpec& s) {
+           s.compression = 5;
+           s.bits = 0;
+         });
+       },
        "unsupported compression (PNG inside BMP)"},
       {"UnknownCompression", [] { return Mutated([](BmpSpec& s) { s.compression = 9; }); },
        "unsupported compression 9"},
-      {"TwoBits", [] { return Mutated([](BmpSpec& s) { s.bits = 2; }); }, "unsupported bit depth 2"},
-      {"Rle8WithFourBits", [] { return Mutated([](BmpSpec& s) { s.compression = 1; s.bits = 4; }); },
+      {"TwoBits", [] { return Mutated([](BmpSpec& s) { s.bits = 2; }); },
+       "unsupported bit depth 2"},
+      {"Rle8WithFourBits",
+       [] {
+         return Mutated([](BmpSpec& s) {
+           s.compression = 1;
+           s.bits = 4;
+         });
+       },
        "does not match"},
       {"ZeroMasks",
-       [] { return Mutated([](BmpSpec& s) { s.bits = 16; s.compression = 3; s.masks = {0, 0, 0}; }); },
+       [] {
+         return Mutated([](BmpSpec& s) {
+           s.bits = 16;
+           s.compression = 3;
+           s.masks = {0, 0, 0};
+         });
+       },
        "invalid bit-field masks"},
       {"BitfieldsOn8Bits",
-       [] { return Mutated([](BmpSpec& s) { s.compression = 3; s.masks = {1, 2, 4}; }); },
+       [] {
+         return Mutated([](BmpSpec& s) {
+           s.compression = 3;
+           s.masks = {1, 2, 4};
+         });
+       },
        "bit fields need"},
-      {"OffsetPastEnd", [] { return Mutated([](BmpSpec& s) { s.offBits = 100000; }); }, "truncated file"},
-      {"PixelsMissing", [] { return Mutated([](BmpSpec& s) { s.pixels.resize(5); }); }, "truncated file"},
+      {"OffsetPastEnd", [] { return Mutated([](BmpSpec& s) { s.offBits = 100000; }); },
+       "truncated file"},
+      {"PixelsMissing", [] { return Mutated([](BmpSpec& s) { s.pixels.resize(5); }); },
+       "truncated file"},
       {"RleWithoutEnd",
-       [] { return Mutated([](BmpSpec& s) { s.compression = 1; s.pixels = {4, 1, 0, 0, 2}; }); },
+       [] {
+         return Mutated([](BmpSpec& s) {
+           s.compression = 1;
+           s.pixels = {4, 1, 0, 0, 2};
+         });
+       },
        "truncated file"},
       {"RleAbsoluteRunPastData",
-       [] { return Mutated([](BmpSpec& s) { s.compression = 1; s.pixels = {0, 200, 1, 2}; }); },
+       [] {
+         return Mutated([](BmpSpec& s) {
+           s.compression = 1;
+           s.pixels = {0, 200, 1, 2};
+         });
+       },
        "truncated file"},
   };
 }
@@ -317,13 +399,14 @@ TEST_F(BmpFileTest, OtherDepthsAreWrittenAs24Bit) {
 }
 
 TEST_F(BmpFileTest, WrittenHeaderIsBottomUpUncompressed) {
-  const TDIB pic = TrueColourPicture(2, 2, [](int x, int y) { return x == 0 && y == 0 ? kRed : 0; });
+  const TDIB pic =
+      TrueColourPicture(2, 2, [](int x, int y) { return x == 0 && y == 0 ? kRed : 0; });
   WriteBmp(pic, Path("h.bmp"));
   const Bytes f = Load("h.bmp");
   ASSERT_EQ(f.size(), 54u + 16u);
   EXPECT_EQ(f[0], 'B');
-  EXPECT_EQ(f[22], 2);   // positive height: bottom-up
-  EXPECT_EQ(f[30], 0);   // BI_RGB
+  EXPECT_EQ(f[22], 2);            // positive height: bottom-up
+  EXPECT_EQ(f[30], 0);            // BI_RGB
   EXPECT_EQ(f[54 + 8 + 2], 255);  // top-left pixel is in the last row of the file
 }
 

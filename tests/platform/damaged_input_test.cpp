@@ -36,9 +36,9 @@ TDIB Noise(int w, int h, int colours) {
 
 Bytes PngSample(int colours) {
   // Written through a file: the PNG writer has no memory form.
-  const std::string path =
-      (std::filesystem::temp_directory_path() / ("dw_damaged_" + std::to_string(::getpid()) + ".png"))
-          .string();
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("dw_damaged_" + std::to_string(::getpid()) + ".png"))
+                               .string();
   WritePng(Noise(9, 7, colours), path);
   std::ifstream in(path, std::ios::binary);
   Bytes bytes((std::istreambuf_iterator<char>(in)), {});
@@ -84,8 +84,7 @@ std::vector<FormatCase> Formats() {
       {"Jpeg", [] { return EncodeJpeg(Noise(16, 16, 1000), 70); },
        [](const Bytes& b) { return ReadJpegFromMemory(b.data(), b.size(), "d.jpg"); }},
       {"JpegQuantised", [] { return EncodeJpeg(Noise(16, 16, 1000), 70); },
-       [](const Bytes& b) { return ReadJpegFromMemory(b.data(), b.size(), "d.jpg", true); },
-       false},
+       [](const Bytes& b) { return ReadJpegFromMemory(b.data(), b.size(), "d.jpg", true); }, false},
       {"PngPalette", [] { return PngSample(5); },
        [](const Bytes& b) { return ReadPngFromMemory(b.data(), b.size(), "d.png"); }},
       {"PngRgb", [] { return PngSample(1000); },
@@ -131,7 +130,8 @@ TEST_P(DamagedInputTest, RandomDamage) {
   for (int round = 0; round < 300; ++round) {
     Bytes bad = good;
     const int hits = 1 + static_cast<int>(rng.Next() % 8);
-    for (int k = 0; k < hits; ++k) bad[rng.Next() % bad.size()] = static_cast<std::uint8_t>(rng.Next());
+    for (int k = 0; k < hits; ++k)
+      bad[rng.Next() % bad.size()] = static_cast<std::uint8_t>(rng.Next());
     if (rng.Next() % 4 == 0) bad.resize(rng.Next() % bad.size());
     Survives(bad, "round " + std::to_string(round));
   }

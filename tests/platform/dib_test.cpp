@@ -25,7 +25,8 @@ TDIB RandomPicture(int w, int h, int bits, std::uint32_t seed) {
   dib.SetSize(w, h, bits);
   const std::size_t used = (static_cast<std::size_t>(w) * bits + 7) / 8;
   for (int y = 0; y < h; ++y)
-    for (std::size_t i = 0; i < used; ++i) dib.ScanLine(y)[i] = static_cast<std::uint8_t>(rng.Next());
+    for (std::size_t i = 0; i < used; ++i)
+      dib.ScanLine(y)[i] = static_cast<std::uint8_t>(rng.Next());
   return dib;
 }
 
@@ -48,7 +49,7 @@ TEST(DibTest, RowsArePaddedToFourBytes) {
   struct Case {
     int width, bits;
     std::size_t stride;
-  } cases[] = {{1, 1, 4}, {33, 1, 8}, {9, 4, 8}, {3, 8, 4}, {5, 8, 8},
+  } cases[] = {{1, 1, 4},  {33, 1, 8}, {9, 4, 8},  {3, 8, 4},   {5, 8, 8},
                {1, 16, 4}, {3, 16, 8}, {1, 24, 4}, {3, 24, 12}, {2, 32, 8}};
   for (const auto& c : cases) {
     TDIB dib;
@@ -80,10 +81,14 @@ TEST(DibTest, PixelColorAtEveryDepth) {
       {1, {0xA0}, {MakeColor(4, 5, 6), MakeColor(1, 2, 3), MakeColor(4, 5, 6)}},
       {4, {0x3A, 0x00}, {MakeColor(7, 8, 9), MakeColor(10, 11, 12), MakeColor(1, 2, 3)}},
       {8, {200, 3, 0}, {MakeColor(13, 14, 15), MakeColor(7, 8, 9), MakeColor(1, 2, 3)}},
-      {16, {0x00, 0x7C, 0x21, 0x04, 0xFF, 0x7F},  // 5-5-5, low bits blue
+      {16,
+       {0x00, 0x7C, 0x21, 0x04, 0xFF, 0x7F},  // 5-5-5, low bits blue
        {MakeColor(255, 0, 0), MakeColor(8, 8, 8), MakeColor(255, 255, 255)}},
-      {24, {3, 2, 1, 0, 0, 255, 9, 9, 9}, {MakeColor(1, 2, 3), MakeColor(255, 0, 0), MakeColor(9, 9, 9)}},
-      {32, {3, 2, 1, 77, 0, 0, 255, 0, 9, 9, 9, 1},
+      {24,
+       {3, 2, 1, 0, 0, 255, 9, 9, 9},
+       {MakeColor(1, 2, 3), MakeColor(255, 0, 0), MakeColor(9, 9, 9)}},
+      {32,
+       {3, 2, 1, 77, 0, 0, 255, 0, 9, 9, 9, 1},
        {MakeColor(1, 2, 3), MakeColor(255, 0, 0), MakeColor(9, 9, 9)}},
   };
   for (const auto& c : cases) {
@@ -168,7 +173,8 @@ TEST(DibTest, BlurEightBitGivesGreyMeans) {
 }
 
 TEST(DibTest, BlurLeavesOtherCasesAlone) {
-  for (const auto& [bits, radius] : std::vector<std::pair<int, int>>{{24, 0}, {8, -1}, {16, 2}, {4, 1}}) {
+  for (const auto& [bits, radius] :
+       std::vector<std::pair<int, int>>{{24, 0}, {8, -1}, {16, 2}, {4, 1}}) {
     const TDIB original = RandomPicture(4, 4, bits, 3);
     TDIB dib = original;
     dib.Blur(radius);

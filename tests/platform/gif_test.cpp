@@ -84,8 +84,9 @@ Bytes MakeGif(const GifSpec& s) {
     const Bytes data = Lzw(StoredOrder(s));
     for (std::size_t i = 0; i < data.size(); i += 255) {
       const std::size_t n = std::min<std::size_t>(255, data.size() - i);
-      out.U8(static_cast<unsigned>(n)).Append(Bytes(data.begin() + static_cast<long>(i),
-                                                     data.begin() + static_cast<long>(i + n)));
+      out.U8(static_cast<unsigned>(n))
+          .Append(
+              Bytes(data.begin() + static_cast<long>(i), data.begin() + static_cast<long>(i + n)));
     }
     out.U8(0);
   }
@@ -124,7 +125,8 @@ std::vector<DrawCase> DrawCases() {
   for (int y = 0; y < 10; ++y) tenRows.push_back({Ramp(16)[y]});
   return {
       {"Plain", Spec([](GifSpec&) {}), {{kRed, kGreen}, {kBlue, kBlack}}, rgbk},
-      {"OffsetOnBackground", Spec([](GifSpec& s) {
+      {"OffsetOnBackground",
+       Spec([](GifSpec& s) {
          s.screenW = 4, s.screenH = 3, s.background = 2;
          s.left = 1, s.top = 1, s.w = 2, s.h = 1, s.pixels = {0, 1};
        }),
@@ -135,30 +137,42 @@ std::vector<DrawCase> DrawCases() {
          s.interlace = true, s.pixels = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
        }),
        tenRows, Ramp(16)},
-      {"LocalTableOnly", Spec([](GifSpec& s) {
+      {"LocalTableOnly",
+       Spec([](GifSpec& s) {
          s.global.clear(), s.local = {kTeal, kPink}, s.w = 2, s.h = 1, s.screenH = 1;
          s.pixels = {1, 0};
        }),
-       {{kPink, kTeal}}, {kTeal, kPink}},
-      {"LocalTableDrawsButGlobalIsTheTable", Spec([](GifSpec& s) {
+       {{kPink, kTeal}},
+       {kTeal, kPink}},
+      {"LocalTableDrawsButGlobalIsTheTable",
+       Spec([](GifSpec& s) {
          s.local = {kTeal, kPink}, s.w = 2, s.h = 1, s.screenH = 1, s.pixels = {1, 0};
        }),
-       {{kPink, kTeal}}, rgbk},
-      {"ImageReachingPastTheScreen", Spec([](GifSpec& s) {
+       {{kPink, kTeal}},
+       rgbk},
+      {"ImageReachingPastTheScreen",
+       Spec([](GifSpec& s) {
          s.left = 1, s.top = 1, s.w = 3, s.h = 3, s.background = 3;
          s.pixels = {1, 2, 2, 2, 2, 2, 2, 2, 2};
        }),
-       {{kBlack, kBlack}, {kBlack, kGreen}}, rgbk},
-      {"IndicesPastTheMap", Spec([](GifSpec& s) {
+       {{kBlack, kBlack}, {kBlack, kGreen}},
+       rgbk},
+      {"IndicesPastTheMap",
+       Spec([](GifSpec& s) {
          s.global = {kRed, kGreen}, s.w = 2, s.h = 1, s.screenH = 1, s.pixels = {200, 1};
        }),
-       {{kBlack, kGreen}}, {kRed, kGreen}},
-      {"ZeroScreenTakesTheImageExtent", Spec([](GifSpec& s) {
+       {{kBlack, kGreen}},
+       {kRed, kGreen}},
+      {"ZeroScreenTakesTheImageExtent",
+       Spec([](GifSpec& s) {
          s.screenW = s.screenH = 0, s.left = 1, s.w = 1, s.h = 1, s.pixels = {2};
        }),
-       {{kRed, kBlue}}, rgbk},
-      {"ExtensionBeforeTheImage", Spec([](GifSpec& s) { s.extension = true; }),
-       {{kRed, kGreen}, {kBlue, kBlack}}, rgbk},
+       {{kRed, kBlue}},
+       rgbk},
+      {"ExtensionBeforeTheImage",
+       Spec([](GifSpec& s) { s.extension = true; }),
+       {{kRed, kGreen}, {kBlue, kBlack}},
+       rgbk},
   };
 }
 
@@ -189,7 +203,12 @@ TEST_F(GifFileTest, BadFilesGiveOneClearError) {
       {"empty", {}, "empty file"},
       {"bmp", {'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "GIF"},
       {"noImage", MakeGif(Spec([](GifSpec& s) { s.image = false; })), "no picture"},
-      {"hugeImage", MakeGif(Spec([](GifSpec& s) { s.w = 40000; s.h = 1; s.pixels.assign(40000, 0); })), "picture too large"},
+      {"hugeImage", MakeGif(Spec([](GifSpec& s) {
+         s.w = 40000;
+         s.h = 1;
+         s.pixels.assign(40000, 0);
+       })),
+       "picture too large"},
       {"nothing", MakeGif(Spec([](GifSpec& s) { s.screenW = s.screenH = s.w = s.h = 0; })),
        "picture has no pixels"},
   };

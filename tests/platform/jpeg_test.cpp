@@ -94,8 +94,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Adobe writers store CMYK inverted: 255 means no ink.
         SolidCase{"AdobeCmykWhite", JCS_CMYK, {255, 255, 255, 255}, true, MakeColor(255, 255, 255)},
         SolidCase{"AdobeCmykMagenta", JCS_CMYK, {255, 0, 255, 255}, true, MakeColor(255, 0, 255)},
-        SolidCase{"AdobeCmykHalfBlack", JCS_CMYK, {255, 255, 255, 128}, true,
-                  MakeColor(128, 128, 128)},
+        SolidCase{
+            "AdobeCmykHalfBlack", JCS_CMYK, {255, 255, 255, 128}, true, MakeColor(128, 128, 128)},
         SolidCase{"PlainCmykWhite", JCS_CMYK, {0, 0, 0, 0}, false, MakeColor(255, 255, 255)},
         SolidCase{"PlainCmykCyan", JCS_CMYK, {255, 0, 0, 0}, false, MakeColor(0, 255, 255)},
         SolidCase{"PlainCmykBlack", JCS_CMYK, {0, 0, 0, 255}, false, MakeColor(0, 0, 0)}),
@@ -111,7 +111,8 @@ TEST_F(JpegFileTest, QualityHundredRoundTripIsNearlyExact) {
   ASSERT_EQ(back.Height(), 16);
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 24; ++x)
-      EXPECT_LE(MaxChannelDifference(back.PixelColor(x, y), pic.PixelColor(x, y)), 4) << x << "," << y;
+      EXPECT_LE(MaxChannelDifference(back.PixelColor(x, y), pic.PixelColor(x, y)), 4)
+          << x << "," << y;
 }
 
 TEST_F(JpegFileTest, QuantisedPixelsAreDrawnFromTheTable) {
@@ -153,7 +154,8 @@ TEST_F(JpegFileTest, EncodesProgressiveAndClampsQuality) {
   EXPECT_EQ(EncodeJpeg(pic, 150), high);
   EXPECT_LT(low.size(), high.size());
   bool progressive = false;
-  for (std::size_t i = 0; i + 1 < high.size(); ++i) progressive |= high[i] == 0xFF && high[i + 1] == 0xC2;
+  for (std::size_t i = 0; i + 1 < high.size(); ++i)
+    progressive |= high[i] == 0xFF && high[i + 1] == 0xC2;
   EXPECT_TRUE(progressive) << "SOF2 marker";
 }
 
@@ -165,7 +167,8 @@ TEST_F(JpegFileTest, EightBitPictureIsWrittenThroughItsTable) {
   pic.SetSize(8, 8, 8);
   for (int y = 0; y < 8; ++y) std::fill_n(pic.ScanLine(y), 8, 3);
   WriteJpeg(pic, Path("e.jpg"), 100);
-  EXPECT_LE(MaxChannelDifference(ReadJpeg(Path("e.jpg")).PixelColor(4, 4), MakeColor(200, 30, 90)), 2);
+  EXPECT_LE(MaxChannelDifference(ReadJpeg(Path("e.jpg")).PixelColor(4, 4), MakeColor(200, 30, 90)),
+            2);
 }
 
 TEST_F(JpegFileTest, BadFilesGiveOneClearError) {

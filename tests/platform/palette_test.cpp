@@ -26,10 +26,10 @@ TEST(NearestPaletteTest, SmallestDistanceThenLowestIndex) {
   struct Case {
     int r, g, b, expected;
   } cases[] = {
-      {1, 0, 0, 3},      // equidistant from 3 (and 7) and 5: lowest index
-      {2, 0, 0, 5},      // exact
-      {0, 0, 0, 3},      // duplicate entries: the first
-      {60, 0, 0, 9},     // 40^2 to entry 9 beats 58^2 to entry 5
+      {1, 0, 0, 3},        // equidistant from 3 (and 7) and 5: lowest index
+      {2, 0, 0, 5},        // exact
+      {0, 0, 0, 3},        // duplicate entries: the first
+      {60, 0, 0, 9},       // 40^2 to entry 9 beats 58^2 to entry 5
       {200, 200, 200, 0},  // white appears first at 0
   };
   for (const auto& c : cases) {
@@ -76,9 +76,9 @@ TEST(NearestPaletteTest, PictureLookupFollowsANewTable) {
 
 TEST(StandardPaletteTest, GreyRamp) {
   const TColorTable t = GreyRamp();
-  for (int i = 0; i < 256; ++i) ASSERT_EQ(t[i], (TRGBQuad{static_cast<std::uint8_t>(i),
-                                                     static_cast<std::uint8_t>(i),
-                                                     static_cast<std::uint8_t>(i), 0}));
+  for (int i = 0; i < 256; ++i)
+    ASSERT_EQ(t[i], (TRGBQuad{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
+                              static_cast<std::uint8_t>(i), 0}));
 }
 
 TEST(StandardPaletteTest, HalftoneIsACubeAndGreys) {

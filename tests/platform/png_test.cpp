@@ -26,10 +26,14 @@ struct PngSpec {
 
 int Channels(int colorType) {
   switch (colorType) {
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-    case PNG_COLOR_TYPE_RGB: return 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-    default: return 1;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+      return 2;
+    case PNG_COLOR_TYPE_RGB:
+      return 3;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+      return 4;
+    default:
+      return 1;
   }
 }
 
@@ -111,42 +115,73 @@ std::vector<ReadCase> ReadCases() {
             kPal = PNG_COLOR_TYPE_PALETTE, kRgb = PNG_COLOR_TYPE_RGB,
             kRgba = PNG_COLOR_TYPE_RGB_ALPHA;
   return {
-      {"Grey1", Spec(kGrey, 1, {0, 1, 1, 1, 0, 0}), 8,
+      {"Grey1",
+       Spec(kGrey, 1, {0, 1, 1, 1, 0, 0}),
+       8,
        {{Grey(0), Grey(255), Grey(255)}, {Grey(255), Grey(0), Grey(0)}}},
-      {"Grey2", Spec(kGrey, 2, {0, 1, 2, 3, 2, 1}), 8,
+      {"Grey2",
+       Spec(kGrey, 2, {0, 1, 2, 3, 2, 1}),
+       8,
        {{Grey(0), Grey(85), Grey(170)}, {Grey(255), Grey(170), Grey(85)}}},
-      {"Grey4", Spec(kGrey, 4, {0, 5, 15, 1, 10, 14}), 8,
+      {"Grey4",
+       Spec(kGrey, 4, {0, 5, 15, 1, 10, 14}),
+       8,
        {{Grey(0), Grey(85), Grey(255)}, {Grey(17), Grey(170), Grey(238)}}},
-      {"Grey8", Spec(kGrey, 8, {0, 7, 255, 128, 1, 254}), 8,
+      {"Grey8",
+       Spec(kGrey, 8, {0, 7, 255, 128, 1, 254}),
+       8,
        {{Grey(0), Grey(7), Grey(255)}, {Grey(128), Grey(1), Grey(254)}}},
       // v / 257 rounded: 128 -> 0.498, 129 -> 0.502, 65406 -> 254.498, 65407 -> 254.502.
-      {"Grey16Rounding", Spec(kGrey, 16, {128, 129, 32896, 65406, 65407, 65535}), 8,
+      {"Grey16Rounding",
+       Spec(kGrey, 16, {128, 129, 32896, 65406, 65407, 65535}),
+       8,
        {{Grey(0), Grey(1), Grey(128)}, {Grey(254), Grey(255), Grey(255)}}},
-      {"GreyAlpha8", Spec(kGreyA, 8, {10, 0, 20, 255, 30, 7, 40, 1, 50, 2, 60, 3}), 8,
+      {"GreyAlpha8",
+       Spec(kGreyA, 8, {10, 0, 20, 255, 30, 7, 40, 1, 50, 2, 60, 3}),
+       8,
        {{Grey(10), Grey(20), Grey(30)}, {Grey(40), Grey(50), Grey(60)}}},
-      {"GreyAlpha16", Spec(kGreyA, 16, {129, 0, 257, 9, 65535, 65535, 0, 0, 1000, 1, 40000, 2}),
-       8, {{Grey(1), Grey(1), Grey(255)}, {Grey(0), Grey(4), Grey(156)}}},
-      {"Palette1", WithPalette(Spec(kPal, 1, {0, 1, 0, 1, 1, 0}), {kA, kB}, true), 8,
+      {"GreyAlpha16",
+       Spec(kGreyA, 16, {129, 0, 257, 9, 65535, 65535, 0, 0, 1000, 1, 40000, 2}),
+       8,
+       {{Grey(1), Grey(1), Grey(255)}, {Grey(0), Grey(4), Grey(156)}}},
+      {"Palette1",
+       WithPalette(Spec(kPal, 1, {0, 1, 0, 1, 1, 0}), {kA, kB}, true),
+       8,
        {{kA, kB, kA}, {kB, kB, kA}}},
-      {"Palette2", WithPalette(Spec(kPal, 2, {0, 1, 2, 3, 2, 1}), {kA, kB, kC, kD}, false), 8,
+      {"Palette2",
+       WithPalette(Spec(kPal, 2, {0, 1, 2, 3, 2, 1}), {kA, kB, kC, kD}, false),
+       8,
        {{kA, kB, kC}, {kD, kC, kB}}},
-      {"Palette4", WithPalette(Spec(kPal, 4, {3, 2, 1, 0, 3, 3}), {kA, kB, kC, kD}, true), 8,
+      {"Palette4",
+       WithPalette(Spec(kPal, 4, {3, 2, 1, 0, 3, 3}), {kA, kB, kC, kD}, true),
+       8,
        {{kD, kC, kB}, {kA, kD, kD}}},
-      {"Palette8", WithPalette(Spec(kPal, 8, {1, 1, 0, 0, 2, 3}), {kA, kB, kC, kD}, false), 8,
+      {"Palette8",
+       WithPalette(Spec(kPal, 8, {1, 1, 0, 0, 2, 3}), {kA, kB, kC, kD}, false),
+       8,
        {{kB, kB, kA}, {kA, kC, kD}}},
-      {"Rgb8", Spec(kRgb, 8, {250, 10, 20, 5, 200, 60, 1, 2, 3, 90, 90, 255, 0, 0, 0, 9, 9, 9}),
-       24, {{kA, kB, kC}, {kD, Grey(0), Grey(9)}}},
-      {"Rgba8", Spec(kRgba, 8, {250, 10, 20, 0, 5, 200, 60, 9, 1, 2, 3, 255,  //
-                                90, 90, 255, 1, 0, 0, 0, 2, 9, 9, 9, 3}),
-       24, {{kA, kB, kC}, {kD, Grey(0), Grey(9)}}},
-      {"Rgb16Rounding", Spec(kRgb, 16, {65535, 128, 129, 257, 0, 65407, 32896, 32896, 32896,  //
-                                        0, 0, 0, 65406, 65406, 65406, 1000, 40000, 1000}),
-       24, {{MakeColor(255, 0, 1), MakeColor(1, 0, 255), Grey(128)},
-            {Grey(0), Grey(254), MakeColor(4, 156, 4)}}},
-      {"Rgba16", Spec(kRgba, 16, {65535, 0, 0, 0, 0, 65535, 0, 5, 0, 0, 65535, 65535,  //
-                                  129, 129, 129, 7, 0, 0, 0, 0, 65535, 65535, 65535, 9}),
-       24, {{MakeColor(255, 0, 0), MakeColor(0, 255, 0), MakeColor(0, 0, 255)},
-            {Grey(1), Grey(0), Grey(255)}}},
+      {"Rgb8",
+       Spec(kRgb, 8, {250, 10, 20, 5, 200, 60, 1, 2, 3, 90, 90, 255, 0, 0, 0, 9, 9, 9}),
+       24,
+       {{kA, kB, kC}, {kD, Grey(0), Grey(9)}}},
+      {"Rgba8",
+       Spec(kRgba, 8, {250, 10, 20,  0, 5, 200, 60, 9, 1, 2, 3, 255,  //
+                       90,  90, 255, 1, 0, 0,   0,  2, 9, 9, 9, 3}),
+       24,
+       {{kA, kB, kC}, {kD, Grey(0), Grey(9)}}},
+      {"Rgb16Rounding",
+       Spec(kRgb, 16,
+            {65535, 128, 129, 257, 0, 65407, 32896, 32896, 32896,  //
+             0, 0, 0, 65406, 65406, 65406, 1000, 40000, 1000}),
+       24,
+       {{MakeColor(255, 0, 1), MakeColor(1, 0, 255), Grey(128)},
+        {Grey(0), Grey(254), MakeColor(4, 156, 4)}}},
+      {"Rgba16",
+       Spec(kRgba, 16, {65535, 0,   0,   0, 0, 65535, 0, 5, 0,     0,     65535, 65535,  //
+                        129,   129, 129, 7, 0, 0,     0, 0, 65535, 65535, 65535, 9}),
+       24,
+       {{MakeColor(255, 0, 0), MakeColor(0, 255, 0), MakeColor(0, 0, 255)},
+        {Grey(1), Grey(0), Grey(255)}}},
   };
 }
 
@@ -216,7 +251,8 @@ struct FewColoursCase {
   int expectedType;
 };
 
-class PngFewColoursTest : public TempDirTest, public ::testing::WithParamInterface<FewColoursCase> {};
+class PngFewColoursTest : public TempDirTest,
+                          public ::testing::WithParamInterface<FewColoursCase> {};
 
 TEST_P(PngFewColoursTest, TrueColourRoundTripPicksTheSmallestLayout) {
   const int n = GetParam().colours;
@@ -249,7 +285,8 @@ TEST_F(PngFileTest, OtherDepthsKeepTheirColours) {
     pic.SetColorTable(IndexedPicture(1, 1, 5).ColorTable());
     pic.SetSize(6, 4, bits);
     Lcg rng(static_cast<std::uint32_t>(bits));
-    for (std::size_t i = 0; i < pic.Size(); ++i) pic.Bits()[i] = static_cast<std::uint8_t>(rng.Next());
+    for (std::size_t i = 0; i < pic.Size(); ++i)
+      pic.Bits()[i] = static_cast<std::uint8_t>(rng.Next());
     WritePng(pic, Path("o.png"));
     EXPECT_EQ(ColoursOf(ReadPng(Path("o.png"))), ColoursOf(pic)) << bits;
   }

@@ -36,7 +36,8 @@ class TempDirTest : public ::testing::Test {
   std::string Save(const std::string& file, const Bytes& bytes) const {
     const std::string path = Path(file);
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return path;
   }
   Bytes Load(const std::string& file) const {
