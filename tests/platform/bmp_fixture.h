@@ -7,7 +7,7 @@
 
 namespace testsupport {
 
-struct BmpSpec {
+struct BmpLayout {
   int header = 40;  // 12 (OS/2), 40, 108 (V4) or 124 (V5)
   bool fileHeader = true;
   long width = 3;
@@ -21,7 +21,7 @@ struct BmpSpec {
   long offBits = -1;  // -1: where the pixels really start
 };
 
-inline Bytes MakeBmp(const BmpSpec& s) {
+inline Bytes MakeBmp(const BmpLayout& s) {
   ByteWriter info;
   if (s.header == 12) {
     info.U32(12).U16(static_cast<unsigned>(s.width)).U16(static_cast<unsigned>(s.height));
@@ -53,8 +53,8 @@ inline Bytes MakeBmp(const BmpSpec& s) {
 }
 
 // An 8-bit 4 x 2 BMP (rows without padding) with a 4-entry palette.
-inline BmpSpec SmallIndexedBmp() {
-  BmpSpec s;
+inline BmpLayout SmallIndexedBmp() {
+  BmpLayout s;
   s.width = 4;
   s.palette = {MakeColor(255, 0, 0), MakeColor(0, 255, 0), MakeColor(0, 0, 255),
                MakeColor(9, 8, 7)};

@@ -26,13 +26,13 @@ TColor P16(int i) { return Palette16()[i]; }
 
 struct VariantCase {
   const char* name;
-  BmpSpec spec;
+  BmpLayout layout;
   int expectedBits;
   std::vector<std::vector<TColor>> expected;  // top row first
 };
 
-BmpSpec Spec(int bits, long w, long h, Bytes pixels) {
-  BmpSpec s;
+BmpLayout Layout(int bits, long w, long h, Bytes pixels) {
+  BmpLayout s;
   s.bits = bits;
   s.width = w;
   s.height = h;
@@ -40,7 +40,7 @@ BmpSpec Spec(int bits, long w, long h, Bytes pixels) {
   return s;
 }
 
-BmpSpec With(BmpSpec s, const std::function<void(BmpSpec&)>& f) {
+BmpLayout With(BmpLayout s, const std::function<void(BmpLayout&)>& f) {
   f(s);
   return s;
 }
@@ -55,37 +55,37 @@ std::vector<VariantCase> Variants() {
                                                     {kRed, kGreen, kBlue}};
   return {
       {"OneBit",
-       With(Spec(1, 3, 2, {0xA0, 0, 0, 0, 0x60, 0, 0, 0}),
-            [](BmpSpec& s) {
+       With(Layout(1, 3, 2, {0xA0, 0, 0, 0, 0x60, 0, 0, 0}),
+            [](BmpLayout& s) {
               s.palette = {kGrey, kBlue};
             }),
        1,
        {{kGrey, kBlue, kBlue}, {kBlue, kGrey, kBlue}}},
       {"FourBit",
-       With(Spec(4, 3, 2, {0x45, 0xF0, 0, 0, 0x12, 0x30, 0, 0}),
-            [](BmpSpec& s) { s.palette = Palette16(); }),
+       With(Layout(4, 3, 2, {0x45, 0xF0, 0, 0, 0x12, 0x30, 0, 0}),
+            [](BmpLayout& s) { s.palette = Palette16(); }),
        4,
        {{P16(1), P16(2), P16(3)}, {P16(4), P16(5), P16(15)}}},
       {"EightBitShortPalette",
-       With(Spec(8, 3, 2, {0, 1, 2, 0, 2, 5, 0, 0}),
-            [](BmpSpec& s) {
+       With(Layout(8, 3, 2, {0, 1, 2, 0, 2, 5, 0, 0}),
+            [](BmpLayout& s) {
               s.palette = {kGrey, kRed, kGreen};
               s.clrUsed = 3;
             }),
        8,
        {{kGreen, kBlack, kGrey}, {kGrey, kRed, kGreen}}},
-      {"TwentyFourBottomUp", Spec(24, 3, 2, px24), 24, rgbRows},
-      {"TwentyFourTopDown", Spec(24, 3, -2, px24), 24, {rgbRows[1], rgbRows[0]}},
+      {"TwentyFourBottomUp", Layout(24, 3, 2, px24), 24, rgbRows},
+      {"TwentyFourTopDown", Layout(24, 3, -2, px24), 24, {rgbRows[1], rgbRows[0]}},
       {"SixteenBit555",
-       Spec(16, 3, 2,
-            {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0,  //
-             0x10, 0x42, 0x41, 0x04, 0xFF, 0x7F, 0, 0}),
+       Layout(16, 3, 2,
+              {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0,  //
+               0x10, 0x42, 0x41, 0x04, 0xFF, 0x7F, 0, 0}),
        24,
        {{MakeColor(132, 132, 132), MakeColor(8, 16, 8), MakeColor(255, 255, 255)},
         {kRed, kGreen, kBlue}}},
       {"Bitfields565",
-       With(Spec(16, 3, 2, px565),
-            [](BmpSpec& s) {
+       With(Layout(16, 3, 2, px565),
+            [](BmpLayout& s) {
               s.compression = 3;
               s.masks = {0xF800, 0x07E0, 0x001F};
             }),
@@ -93,8 +93,8 @@ std::vector<VariantCase> Variants() {
        {{MakeColor(132, 130, 132), MakeColor(0, 130, 0), MakeColor(255, 255, 255)},
         {kRed, kGreen, kBlue}}},
       {"V4HeaderBitfields565",
-       With(Spec(16, 3, 2, px565),
-            [](BmpSpec& s) {
+       With(Layout(16, 3, 2, px565),
+            [](BmpLayout& s) {
               s.header = 108;
               s.compression = 3;
               s.masks = {0xF800, 0x07E0, 0x001F};
@@ -102,27 +102,28 @@ std::vector<VariantCase> Variants() {
        24,
        {{MakeColor(132, 130, 132), MakeColor(0, 130, 0), MakeColor(255, 255, 255)},
         {kRed, kGreen, kBlue}}},
-      {"V5Header24", With(Spec(24, 3, 2, px24), [](BmpSpec& s) { s.header = 124; }), 24, rgbRows},
-      {"ThirtyTwoBgrx", Spec(32, 2, 1, {0, 0, 255, 0x80, 30, 20, 10, 0xFF}), 24, {{kRed, kGrey}}},
+      {"V5Header24", With(Layout(24, 3, 2, px24), [](BmpLayout& s) { s.header = 124; }), 24,
+       rgbRows},
+      {"ThirtyTwoBgrx", Layout(32, 2, 1, {0, 0, 255, 0x80, 30, 20, 10, 0xFF}), 24, {{kRed, kGrey}}},
       {"Bitfields32Rgbx",
-       With(Spec(32, 2, 1, {0x77, 0, 0, 255, 0x77, 30, 20, 10}),
-            [](BmpSpec& s) {
+       With(Layout(32, 2, 1, {0x77, 0, 0, 255, 0x77, 30, 20, 10}),
+            [](BmpLayout& s) {
               s.compression = 3;
               s.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
             }),
        24,
        {{kRed, kGrey}}},
       {"Os2CoreHeader",
-       With(Spec(4, 3, 2, {0x45, 0xF0, 0, 0, 0x12, 0x30, 0, 0}),
-            [](BmpSpec& s) {
+       With(Layout(4, 3, 2, {0x45, 0xF0, 0, 0, 0x12, 0x30, 0, 0}),
+            [](BmpLayout& s) {
               s.header = 12;
               s.palette = Palette16();
             }),
        4,
        {{P16(1), P16(2), P16(3)}, {P16(4), P16(5), P16(15)}}},
       {"PackedDibWithoutFileHeader",
-       With(Spec(8, 3, 1, {1, 0, 1, 0}),
-            [](BmpSpec& s) {
+       With(Layout(8, 3, 1, {1, 0, 1, 0}),
+            [](BmpLayout& s) {
               s.fileHeader = false;
               s.palette = {kGrey, kRed};
               s.clrUsed = 2;
@@ -132,8 +133,8 @@ std::vector<VariantCase> Variants() {
       // Bottom row: run of 2, absolute run of 3 (one pixel past the row, padded), end of line.
       // Then a delta of (2, 1) into the top row, a run of 1 and the end of the picture.
       {"Rle8",
-       With(Spec(8, 4, 3, {2, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 2, 1, 1, 3, 0, 1}),
-            [](BmpSpec& s) {
+       With(Layout(8, 4, 3, {2, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 2, 1, 1, 3, 0, 1}),
+            [](BmpLayout& s) {
               s.compression = 1;
               s.palette = {kGrey, kRed, kGreen, kBlue};
             }),
@@ -142,16 +143,16 @@ std::vector<VariantCase> Variants() {
       // Bottom row: run "1 2 1", absolute "3 4 5" (the 5 falls past the row), end of line.
       // Top row: delta (1, 0), run "6 7", end of picture.
       {"Rle4",
-       With(Spec(4, 5, 2, {3, 0x12, 0, 3, 0x34, 0x50, 0, 0, 0, 2, 1, 0, 2, 0x67, 0, 1}),
-            [](BmpSpec& s) {
+       With(Layout(4, 5, 2, {3, 0x12, 0, 3, 0x34, 0x50, 0, 0, 0, 2, 1, 0, 2, 0x67, 0, 1}),
+            [](BmpLayout& s) {
               s.compression = 2;
               s.palette = Palette16();
             }),
        4,
        {{P16(0), P16(6), P16(7), P16(0), P16(0)}, {P16(1), P16(2), P16(1), P16(3), P16(4)}}},
       {"Rle8TopDown",
-       With(Spec(8, 2, -2, {2, 1, 0, 0, 1, 2, 0, 1}),
-            [](BmpSpec& s) {
+       With(Layout(8, 2, -2, {2, 1, 0, 0, 1, 2, 0, 1}),
+            [](BmpLayout& s) {
               s.compression = 1;
               s.palette = {kGrey, kRed, kGreen};
             }),
@@ -164,14 +165,14 @@ class BmpVariantTest : public ::testing::TestWithParam<VariantCase> {};
 
 TEST_P(BmpVariantTest, DecodesPixelByPixel) {
   const VariantCase& c = GetParam();
-  const Bytes file = MakeBmp(c.spec);
+  const Bytes file = MakeBmp(c.layout);
   const TDIB dib = ReadBmpFromMemory(file.data(), file.size(), "fixture.bmp");
   EXPECT_EQ(dib.BitCount(), c.expectedBits);
   EXPECT_EQ(ColoursOf(dib), c.expected);
   if (c.expectedBits <= 8) {
     // The file's table is kept; entries past the file's palette are zero.
     for (std::size_t i = 0; i < 256; ++i) {
-      const TColor want = i < c.spec.palette.size() ? c.spec.palette[i] : 0;
+      const TColor want = i < c.layout.palette.size() ? c.layout.palette[i] : 0;
       EXPECT_EQ(ColorOf(dib.ColorTable()[i]), want) << "entry " << i;
     }
   }
@@ -182,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(Variants, BmpVariantTest, ::testing::ValuesIn(Variants(
 
 TEST(BmpReadTest, StrayBitsPastTheRowAreCleared) {
   // 1-bit, width 3: the file sets all 8 bits of each row's byte.
-  BmpSpec s = Spec(1, 3, 1, {0xFF, 0, 0, 0});
+  BmpLayout s = Layout(1, 3, 1, {0xFF, 0, 0, 0});
   s.palette = {kBlack, kRed};
   const Bytes file = MakeBmp(s);
   const TDIB dib = ReadBmpFromMemory(file.data(), file.size(), "x.bmp");
@@ -190,7 +191,7 @@ TEST(BmpReadTest, StrayBitsPastTheRowAreCleared) {
 }
 
 TEST(BmpReadTest, LastRowMayLackItsPadding) {
-  BmpSpec s = Spec(24, 1, 2, {1, 2, 3, 0, 4, 5, 6});
+  BmpLayout s = Layout(24, 1, 2, {1, 2, 3, 0, 4, 5, 6});
   const Bytes file = MakeBmp(s);
   const TDIB dib = ReadBmpFromMemory(file.data(), file.size(), "x.bmp");
   EXPECT_EQ(dib.PixelColor(0, 0), MakeColor(6, 5, 4));
@@ -198,7 +199,7 @@ TEST(BmpReadTest, LastRowMayLackItsPadding) {
 }
 
 TEST(BmpReadTest, PaletteCountThatRunsIntoThePixelsIsCutBack) {
-  BmpSpec s = SmallIndexedBmp();
+  BmpLayout s = SmallIndexedBmp();
   s.clrUsed = 256;  // only 4 entries lie before the pixels
   const Bytes file = MakeBmp(s);
   const TDIB dib = ReadBmpFromMemory(file.data(), file.size(), "x.bmp");
@@ -210,7 +211,7 @@ TEST(BmpReadTest, PaletteCountThatRunsIntoThePixelsIsCutBack) {
 
 TEST(BmpReadTest, RleDeltaAndRunsPastThePictureAreClipped) {
   // A run of 255 in a 2-pixel row, then a delta far past the top: no write outside the picture.
-  BmpSpec s = Spec(8, 2, 2, {255, 1, 0, 2, 255, 255, 3, 2, 0, 1});
+  BmpLayout s = Layout(8, 2, 2, {255, 1, 0, 2, 255, 255, 3, 2, 0, 1});
   s.compression = 1;
   s.palette = {kGrey, kRed, kGreen};
   const Bytes file = MakeBmp(s);
@@ -219,7 +220,7 @@ TEST(BmpReadTest, RleDeltaAndRunsPastThePictureAreClipped) {
 }
 
 TEST(BmpReadTest, RleEndingAfterTheLastRowNeedsNoEndMarker) {
-  BmpSpec s = Spec(8, 1, 1, {1, 1, 0, 0});
+  BmpLayout s = Layout(8, 1, 1, {1, 1, 0, 0});
   s.compression = 1;
   s.palette = {kGrey, kRed};
   const Bytes file = MakeBmp(s);
@@ -232,8 +233,8 @@ struct BadCase {
   const char* reason;
 };
 
-Bytes Mutated(const std::function<void(BmpSpec&)>& f) {
-  BmpSpec s = SmallIndexedBmp();
+Bytes Mutated(const std::function<void(BmpLayout&)>& f) {
+  BmpLayout s = SmallIndexedBmp();
   f(s);
   return MakeBmp(s);
 }
@@ -247,27 +248,28 @@ std::vector<BadCase> BadFiles() {
          return Bytes{'B', 'M'};
        },
        "truncated file"},
-      {"HeaderSize", [] { return Mutated([](BmpSpec& s) { s.header = 50; }); }, "header size"},
-      {"ZeroWidth", [] { return Mutated([](BmpSpec& s) { s.width = 0; }); },
+      {"HeaderSize", [] { return Mutated([](BmpLayout& s) { s.header = 50; }); }, "header size"},
+      {"ZeroWidth", [] { return Mutated([](BmpLayout& s) { s.width = 0; }); },
        "picture has no pixels"},
-      {"ZeroHeight", [] { return Mutated([](BmpSpec& s) { s.height = 0; }); },
+      {"ZeroHeight", [] { return Mutated([](BmpLayout& s) { s.height = 0; }); },
        "picture has no pixels"},
-      {"NegativeWidth", [] { return Mutated([](BmpSpec& s) { s.width = -4; }); },
+      {"NegativeWidth", [] { return Mutated([](BmpLayout& s) { s.width = -4; }); },
        "invalid picture size"},
-      {"TooWide", [] { return Mutated([](BmpSpec& s) { s.width = 30001; }); }, "picture too large"},
+      {"TooWide", [] { return Mutated([](BmpLayout& s) { s.width = 30001; }); },
+       "picture too large"},
       {"TooManyBytes",
        [] {
-         return Mutated([](BmpSpec& s) {
+         return Mutated([](BmpLayout& s) {
            s.width = s.height = 30000;
            s.bits = 32;
          });
        },
        "picture too large"},
-      {"MostNegativeHeight", [] { return Mutated([](BmpSpec& s) { s.height = -2147483648L; }); },
+      {"MostNegativeHeight", [] { return Mutated([](BmpLayout& s) { s.height = -2147483648L; }); },
        "picture too large"},
       {"JpegInside",
        [] {
-         return Mutated([](BmpSpec& s) {
+         return Mutated([](BmpLayout& s) {
            s.compression = 4;
            s.bits = 0;
          });
@@ -275,19 +277,19 @@ std::vector<BadCase> BadFiles() {
        "unsupported compression (JPEG inside BMP)"},
       {"PngInside",
        [] {
-         return Mutated([](BmpSpec& s) {
+         return Mutated([](BmpLayout& s) {
            s.compression = 5;
            s.bits = 0;
          });
        },
        "unsupported compression (PNG inside BMP)"},
-      {"UnknownCompression", [] { return Mutated([](BmpSpec& s) { s.compression = 9; }); },
+      {"UnknownCompression", [] { return Mutated([](BmpLayout& s) { s.compression = 9; }); },
        "unsupported compression 9"},
-      {"TwoBits", [] { return Mutated([](BmpSpec& s) { s.bits = 2; }); },
+      {"TwoBits", [] { return Mutated([](BmpLayout& s) { s.bits = 2; }); },
        "unsupported bit depth 2"},
       {"Rle8WithFourBits",
        [] {
-         return Mutated([](BmpSpec& s) {
+         return Mutated([](BmpLayout& s) {
            s.compression = 1;
            s.bits = 4;
          });
@@ -295,7 +297,7 @@ std::vector<BadCase> BadFiles() {
        "does not match"},
       {"ZeroMasks",
        [] {
-         return Mutated([](BmpSpec& s) {
+         return Mutated([](BmpLayout& s) {
            s.bits = 16;
            s.compression = 3;
            s.masks = {0, 0, 0};
@@ -304,19 +306,19 @@ std::vector<BadCase> BadFiles() {
        "invalid bit-field masks"},
       {"BitfieldsOn8Bits",
        [] {
-         return Mutated([](BmpSpec& s) {
+         return Mutated([](BmpLayout& s) {
            s.compression = 3;
            s.masks = {1, 2, 4};
          });
        },
        "bit fields need"},
-      {"OffsetPastEnd", [] { return Mutated([](BmpSpec& s) { s.offBits = 100000; }); },
+      {"OffsetPastEnd", [] { return Mutated([](BmpLayout& s) { s.offBits = 100000; }); },
        "truncated file"},
-      {"PixelsMissing", [] { return Mutated([](BmpSpec& s) { s.pixels.resize(5); }); },
+      {"PixelsMissing", [] { return Mutated([](BmpLayout& s) { s.pixels.resize(5); }); },
        "truncated file"},
       {"RleWithoutEnd",
        [] {
-         return Mutated([](BmpSpec& s) {
+         return Mutated([](BmpLayout& s) {
            s.compression = 1;
            s.pixels = {4, 1, 0, 0, 2};
          });
@@ -324,7 +326,7 @@ std::vector<BadCase> BadFiles() {
        "truncated file"},
       {"RleAbsoluteRunPastData",
        [] {
-         return Mutated([](BmpSpec& s) {
+         return Mutated([](BmpLayout& s) {
            s.compression = 1;
            s.pixels = {0, 200, 1, 2};
          });
@@ -352,7 +354,7 @@ TEST_F(BmpFileTest, MissingFile) {
 
 TEST_F(BmpFileTest, EveryTruncationIsAnError) {
   for (const auto& c : Variants()) {
-    const Bytes full = MakeBmp(c.spec);
+    const Bytes full = MakeBmp(c.layout);
     // The last row of uncompressed files may lack its padding; cut at least a whole row's worth.
     for (std::size_t n = 0; n + 4 < full.size(); ++n) {
       const Bytes cut(full.begin(), full.begin() + static_cast<long>(n));

@@ -47,7 +47,7 @@ Bytes PngSample(int colours) {
 }
 
 Bytes RleSample() {
-  BmpSpec s;
+  BmpLayout s;
   s.width = 6;
   s.height = 4;
   s.compression = 1;

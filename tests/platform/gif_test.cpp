@@ -10,7 +10,7 @@ namespace {
 
 // A one-image GIF written byte by byte. The image data uses 9-bit LZW codes without ever
 // growing the table (a clear code every 200 pixels), which any decoder reads.
-struct GifSpec {
+struct GifLayout {
   int screenW = 2, screenH = 2;
   std::vector<TColor> global;  // empty: no global table
   int background = 0;
@@ -54,7 +54,7 @@ Bytes Lzw(const std::vector<int>& codes) {
   return packed;
 }
 
-std::vector<int> StoredOrder(const GifSpec& s) {
+std::vector<int> StoredOrder(const GifLayout& s) {
   std::vector<int> rows;
   if (!s.interlace) {
     for (int y = 0; y < s.h; ++y) rows.push_back(y);
@@ -69,7 +69,7 @@ std::vector<int> StoredOrder(const GifSpec& s) {
   return out;
 }
 
-Bytes MakeGif(const GifSpec& s) {
+Bytes MakeGif(const GifLayout& s) {
   ByteWriter out;
   out.Text("GIF89a").U16(static_cast<unsigned>(s.screenW)).U16(static_cast<unsigned>(s.screenH));
   out.U8(s.global.empty() ? 0 : (0x80 | 0x70 | SizeField(s.global))).U8(s.background).U8(0);
@@ -106,13 +106,13 @@ std::vector<TColor> Ramp(int n) {
 
 struct DrawCase {
   const char* name;
-  GifSpec spec;
+  GifLayout layout;
   std::vector<std::vector<TColor>> expected;
   std::vector<TColor> table;  // expected first entries of the colour table; the rest zero
 };
 
-GifSpec Spec(const std::function<void(GifSpec&)>& f) {
-  GifSpec s;
+GifLayout Layout(const std::function<void(GifLayout&)>& f) {
+  GifLayout s;
   s.global = {kRed, kGreen, kBlue, kBlack};
   s.pixels = {0, 1, 2, 3};
   f(s);
@@ -124,53 +124,53 @@ std::vector<DrawCase> DrawCases() {
   std::vector<std::vector<TColor>> tenRows;
   for (int y = 0; y < 10; ++y) tenRows.push_back({Ramp(16)[y]});
   return {
-      {"Plain", Spec([](GifSpec&) {}), {{kRed, kGreen}, {kBlue, kBlack}}, rgbk},
+      {"Plain", Layout([](GifLayout&) {}), {{kRed, kGreen}, {kBlue, kBlack}}, rgbk},
       {"OffsetOnBackground",
-       Spec([](GifSpec& s) {
+       Layout([](GifLayout& s) {
          s.screenW = 4, s.screenH = 3, s.background = 2;
          s.left = 1, s.top = 1, s.w = 2, s.h = 1, s.pixels = {0, 1};
        }),
        {{kBlue, kBlue, kBlue, kBlue}, {kBlue, kRed, kGreen, kBlue}, {kBlue, kBlue, kBlue, kBlue}},
        rgbk},
-      {"Interlaced", Spec([](GifSpec& s) {
+      {"Interlaced", Layout([](GifLayout& s) {
          s.global = Ramp(16), s.screenW = 1, s.screenH = 10, s.w = 1, s.h = 10;
          s.interlace = true, s.pixels = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
        }),
        tenRows, Ramp(16)},
       {"LocalTableOnly",
-       Spec([](GifSpec& s) {
+       Layout([](GifLayout& s) {
          s.global.clear(), s.local = {kTeal, kPink}, s.w = 2, s.h = 1, s.screenH = 1;
          s.pixels = {1, 0};
        }),
        {{kPink, kTeal}},
        {kTeal, kPink}},
       {"LocalTableDrawsButGlobalIsTheTable",
-       Spec([](GifSpec& s) {
+       Layout([](GifLayout& s) {
          s.local = {kTeal, kPink}, s.w = 2, s.h = 1, s.screenH = 1, s.pixels = {1, 0};
        }),
        {{kPink, kTeal}},
        rgbk},
       {"ImageReachingPastTheScreen",
-       Spec([](GifSpec& s) {
+       Layout([](GifLayout& s) {
          s.left = 1, s.top = 1, s.w = 3, s.h = 3, s.background = 3;
          s.pixels = {1, 2, 2, 2, 2, 2, 2, 2, 2};
        }),
        {{kBlack, kBlack}, {kBlack, kGreen}},
        rgbk},
       {"IndicesPastTheMap",
-       Spec([](GifSpec& s) {
+       Layout([](GifLayout& s) {
          s.global = {kRed, kGreen}, s.w = 2, s.h = 1, s.screenH = 1, s.pixels = {200, 1};
        }),
        {{kBlack, kGreen}},
        {kRed, kGreen}},
       {"ZeroScreenTakesTheImageExtent",
-       Spec([](GifSpec& s) {
+       Layout([](GifLayout& s) {
          s.screenW = s.screenH = 0, s.left = 1, s.w = 1, s.h = 1, s.pixels = {2};
        }),
        {{kRed, kBlue}},
        rgbk},
       {"ExtensionBeforeTheImage",
-       Spec([](GifSpec& s) { s.extension = true; }),
+       Layout([](GifLayout& s) { s.extension = true; }),
        {{kRed, kGreen}, {kBlue, kBlack}},
        rgbk},
   };
@@ -180,7 +180,7 @@ class GifDrawTest : public TempDirTest, public ::testing::WithParamInterface<Dra
 
 TEST_P(GifDrawTest, FirstImageOnTheScreen) {
   const DrawCase& c = GetParam();
-  const TDIB dib = ReadGif(Save("in.gif", MakeGif(c.spec)));
+  const TDIB dib = ReadGif(Save("in.gif", MakeGif(c.layout)));
   EXPECT_EQ(dib.BitCount(), 24);
   EXPECT_EQ(ColoursOf(dib), c.expected);
   for (std::size_t i = 0; i < 256; ++i) {
@@ -202,14 +202,14 @@ TEST_F(GifFileTest, BadFilesGiveOneClearError) {
   } cases[] = {
       {"empty", {}, "empty file"},
       {"bmp", {'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "GIF"},
-      {"noImage", MakeGif(Spec([](GifSpec& s) { s.image = false; })), "no picture"},
-      {"hugeImage", MakeGif(Spec([](GifSpec& s) {
+      {"noImage", MakeGif(Layout([](GifLayout& s) { s.image = false; })), "no picture"},
+      {"hugeImage", MakeGif(Layout([](GifLayout& s) {
          s.w = 40000;
          s.h = 1;
          s.pixels.assign(40000, 0);
        })),
        "picture too large"},
-      {"nothing", MakeGif(Spec([](GifSpec& s) { s.screenW = s.screenH = s.w = s.h = 0; })),
+      {"nothing", MakeGif(Layout([](GifLayout& s) { s.screenW = s.screenH = s.w = s.h = 0; })),
        "picture has no pixels"},
   };
   for (const auto& c : cases) {
@@ -221,7 +221,7 @@ TEST_F(GifFileTest, BadFilesGiveOneClearError) {
 
 TEST_F(GifFileTest, TruncationBeforeTheImageEndsIsAnError) {
   for (bool interlace : {false, true}) {
-    const Bytes full = MakeGif(Spec([&](GifSpec& s) {
+    const Bytes full = MakeGif(Layout([&](GifLayout& s) {
       s.global = Ramp(16), s.w = s.screenW = 7, s.h = s.screenH = 9, s.interlace = interlace;
       s.pixels.assign(63, 5);
     }));

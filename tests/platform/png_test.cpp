@@ -13,7 +13,7 @@ using namespace testsupport;
 namespace {
 
 // A PNG of any kind, made with libpng directly so the reader meets files it did not write.
-struct PngSpec {
+struct PngLayout {
   int colorType = PNG_COLOR_TYPE_GRAY;
   int depth = 8;
   int width = 3;
@@ -37,7 +37,7 @@ int Channels(int colorType) {
   }
 }
 
-Bytes PackRow(const PngSpec& s, int y) {
+Bytes PackRow(const PngLayout& s, int y) {
   const int n = s.width * Channels(s.colorType);
   Bytes row(static_cast<std::size_t>((n * s.depth + 7) / 8), 0);
   for (int i = 0; i < n; ++i) {
@@ -58,7 +58,7 @@ void AppendBytes(png_structp png, png_bytep data, std::size_t n) {
   out->insert(out->end(), data, data + n);
 }
 
-Bytes MakePng(const PngSpec& s) {
+Bytes MakePng(const PngLayout& s) {
   Bytes out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -88,20 +88,20 @@ constexpr TColor Grey(int v) { return MakeColor(v, v, v); }
 
 struct ReadCase {
   const char* name;
-  PngSpec spec;
+  PngLayout layout;
   int bits;
   std::vector<std::vector<TColor>> expected;
 };
 
-PngSpec Spec(int type, int depth, std::vector<unsigned> samples) {
-  PngSpec s;
+PngLayout Layout(int type, int depth, std::vector<unsigned> samples) {
+  PngLayout s;
   s.colorType = type;
   s.depth = depth;
   s.samples = std::move(samples);
   return s;
 }
 
-PngSpec WithPalette(PngSpec s, std::vector<TColor> palette, bool trns) {
+PngLayout WithPalette(PngLayout s, std::vector<TColor> palette, bool trns) {
   s.palette = std::move(palette);
   s.trns = trns;
   return s;
@@ -116,69 +116,69 @@ std::vector<ReadCase> ReadCases() {
             kRgba = PNG_COLOR_TYPE_RGB_ALPHA;
   return {
       {"Grey1",
-       Spec(kGrey, 1, {0, 1, 1, 1, 0, 0}),
+       Layout(kGrey, 1, {0, 1, 1, 1, 0, 0}),
        8,
        {{Grey(0), Grey(255), Grey(255)}, {Grey(255), Grey(0), Grey(0)}}},
       {"Grey2",
-       Spec(kGrey, 2, {0, 1, 2, 3, 2, 1}),
+       Layout(kGrey, 2, {0, 1, 2, 3, 2, 1}),
        8,
        {{Grey(0), Grey(85), Grey(170)}, {Grey(255), Grey(170), Grey(85)}}},
       {"Grey4",
-       Spec(kGrey, 4, {0, 5, 15, 1, 10, 14}),
+       Layout(kGrey, 4, {0, 5, 15, 1, 10, 14}),
        8,
        {{Grey(0), Grey(85), Grey(255)}, {Grey(17), Grey(170), Grey(238)}}},
       {"Grey8",
-       Spec(kGrey, 8, {0, 7, 255, 128, 1, 254}),
+       Layout(kGrey, 8, {0, 7, 255, 128, 1, 254}),
        8,
        {{Grey(0), Grey(7), Grey(255)}, {Grey(128), Grey(1), Grey(254)}}},
       // v / 257 rounded: 128 -> 0.498, 129 -> 0.502, 65406 -> 254.498, 65407 -> 254.502.
       {"Grey16Rounding",
-       Spec(kGrey, 16, {128, 129, 32896, 65406, 65407, 65535}),
+       Layout(kGrey, 16, {128, 129, 32896, 65406, 65407, 65535}),
        8,
        {{Grey(0), Grey(1), Grey(128)}, {Grey(254), Grey(255), Grey(255)}}},
       {"GreyAlpha8",
-       Spec(kGreyA, 8, {10, 0, 20, 255, 30, 7, 40, 1, 50, 2, 60, 3}),
+       Layout(kGreyA, 8, {10, 0, 20, 255, 30, 7, 40, 1, 50, 2, 60, 3}),
        8,
        {{Grey(10), Grey(20), Grey(30)}, {Grey(40), Grey(50), Grey(60)}}},
       {"GreyAlpha16",
-       Spec(kGreyA, 16, {129, 0, 257, 9, 65535, 65535, 0, 0, 1000, 1, 40000, 2}),
+       Layout(kGreyA, 16, {129, 0, 257, 9, 65535, 65535, 0, 0, 1000, 1, 40000, 2}),
        8,
        {{Grey(1), Grey(1), Grey(255)}, {Grey(0), Grey(4), Grey(156)}}},
       {"Palette1",
-       WithPalette(Spec(kPal, 1, {0, 1, 0, 1, 1, 0}), {kA, kB}, true),
+       WithPalette(Layout(kPal, 1, {0, 1, 0, 1, 1, 0}), {kA, kB}, true),
        8,
        {{kA, kB, kA}, {kB, kB, kA}}},
       {"Palette2",
-       WithPalette(Spec(kPal, 2, {0, 1, 2, 3, 2, 1}), {kA, kB, kC, kD}, false),
+       WithPalette(Layout(kPal, 2, {0, 1, 2, 3, 2, 1}), {kA, kB, kC, kD}, false),
        8,
        {{kA, kB, kC}, {kD, kC, kB}}},
       {"Palette4",
-       WithPalette(Spec(kPal, 4, {3, 2, 1, 0, 3, 3}), {kA, kB, kC, kD}, true),
+       WithPalette(Layout(kPal, 4, {3, 2, 1, 0, 3, 3}), {kA, kB, kC, kD}, true),
        8,
        {{kD, kC, kB}, {kA, kD, kD}}},
       {"Palette8",
-       WithPalette(Spec(kPal, 8, {1, 1, 0, 0, 2, 3}), {kA, kB, kC, kD}, false),
+       WithPalette(Layout(kPal, 8, {1, 1, 0, 0, 2, 3}), {kA, kB, kC, kD}, false),
        8,
        {{kB, kB, kA}, {kA, kC, kD}}},
       {"Rgb8",
-       Spec(kRgb, 8, {250, 10, 20, 5, 200, 60, 1, 2, 3, 90, 90, 255, 0, 0, 0, 9, 9, 9}),
+       Layout(kRgb, 8, {250, 10, 20, 5, 200, 60, 1, 2, 3, 90, 90, 255, 0, 0, 0, 9, 9, 9}),
        24,
        {{kA, kB, kC}, {kD, Grey(0), Grey(9)}}},
       {"Rgba8",
-       Spec(kRgba, 8, {250, 10, 20,  0, 5, 200, 60, 9, 1, 2, 3, 255,  //
-                       90,  90, 255, 1, 0, 0,   0,  2, 9, 9, 9, 3}),
+       Layout(kRgba, 8, {250, 10, 20,  0, 5, 200, 60, 9, 1, 2, 3, 255,  //
+                         90,  90, 255, 1, 0, 0,   0,  2, 9, 9, 9, 3}),
        24,
        {{kA, kB, kC}, {kD, Grey(0), Grey(9)}}},
       {"Rgb16Rounding",
-       Spec(kRgb, 16,
-            {65535, 128, 129, 257, 0, 65407, 32896, 32896, 32896,  //
-             0, 0, 0, 65406, 65406, 65406, 1000, 40000, 1000}),
+       Layout(kRgb, 16,
+              {65535, 128, 129, 257, 0, 65407, 32896, 32896, 32896,  //
+               0, 0, 0, 65406, 65406, 65406, 1000, 40000, 1000}),
        24,
        {{MakeColor(255, 0, 1), MakeColor(1, 0, 255), Grey(128)},
         {Grey(0), Grey(254), MakeColor(4, 156, 4)}}},
       {"Rgba16",
-       Spec(kRgba, 16, {65535, 0,   0,   0, 0, 65535, 0, 5, 0,     0,     65535, 65535,  //
-                        129,   129, 129, 7, 0, 0,     0, 0, 65535, 65535, 65535, 9}),
+       Layout(kRgba, 16, {65535, 0,   0,   0, 0, 65535, 0, 5, 0,     0,     65535, 65535,  //
+                          129,   129, 129, 7, 0, 0,     0, 0, 65535, 65535, 65535, 9}),
        24,
        {{MakeColor(255, 0, 0), MakeColor(0, 255, 0), MakeColor(0, 0, 255)},
         {Grey(1), Grey(0), Grey(255)}}},
@@ -189,14 +189,14 @@ class PngReadTest : public TempDirTest, public ::testing::WithParamInterface<Rea
 
 TEST_P(PngReadTest, DecodesEveryKind) {
   for (bool interlace : {false, true}) {
-    PngSpec spec = GetParam().spec;
-    spec.interlace = interlace;
-    const TDIB dib = ReadPng(Save("in.png", MakePng(spec)));
+    PngLayout layout = GetParam().layout;
+    layout.interlace = interlace;
+    const TDIB dib = ReadPng(Save("in.png", MakePng(layout)));
     EXPECT_EQ(dib.BitCount(), GetParam().bits) << "interlaced " << interlace;
     EXPECT_EQ(ColoursOf(dib), GetParam().expected) << "interlaced " << interlace;
-    if (spec.colorType == PNG_COLOR_TYPE_PALETTE) {
-      EXPECT_EQ(ColorOf(dib.ColorTable()[spec.palette.size() - 1]), spec.palette.back());
-      EXPECT_EQ(ColorOf(dib.ColorTable()[spec.palette.size()]), 0u) << "rest of the table is 0";
+    if (layout.colorType == PNG_COLOR_TYPE_PALETTE) {
+      EXPECT_EQ(ColorOf(dib.ColorTable()[layout.palette.size() - 1]), layout.palette.back());
+      EXPECT_EQ(ColorOf(dib.ColorTable()[layout.palette.size()]), 0u) << "rest of the table is 0";
     } else if (dib.BitCount() == 8) {
       EXPECT_EQ(dib.ColorTable(), GreyRamp());
     }
@@ -209,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, PngReadTest, ::testing::ValuesIn(ReadCases()),
 using PngFileTest = TempDirTest;
 
 TEST_F(PngFileTest, InterlacedPicturePlacesEveryPass) {
-  PngSpec s;
+  PngLayout s;
   s.colorType = PNG_COLOR_TYPE_RGB;
   s.width = 11;
   s.height = 9;
@@ -304,7 +304,7 @@ Bytes WithSize(Bytes file, std::uint32_t w, std::uint32_t h) {
 }
 
 TEST_F(PngFileTest, BadFilesGiveOneClearError) {
-  const Bytes good = MakePng(Spec(PNG_COLOR_TYPE_GRAY, 8, {1, 2, 3, 4, 5, 6}));
+  const Bytes good = MakePng(Layout(PNG_COLOR_TYPE_GRAY, 8, {1, 2, 3, 4, 5, 6}));
   Bytes badCrc = good;
   badCrc[18] ^= 1;
   struct Case {
@@ -327,7 +327,7 @@ TEST_F(PngFileTest, BadFilesGiveOneClearError) {
 
 TEST_F(PngFileTest, EveryTruncationIsAnError) {
   for (bool interlace : {false, true}) {
-    PngSpec s = Spec(PNG_COLOR_TYPE_RGB, 16, {});
+    PngLayout s = Layout(PNG_COLOR_TYPE_RGB, 16, {});
     s.interlace = interlace;
     for (int i = 0; i < 18; ++i) s.samples.push_back(static_cast<unsigned>(i * 3000));
     const Bytes full = MakePng(s);
