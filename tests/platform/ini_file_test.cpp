@@ -14,9 +14,8 @@ namespace {
 class IniFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("ini_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ = fs::temp_directory_path() / ("ini_test_" + std::to_string(::getpid()) + "_" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
     path_ = (dir_ / "Settings.cfg").string();
   }
@@ -36,14 +35,11 @@ TEST_F(IniFileTest, MissingFileGivesDefaults) {
 }
 
 TEST_F(IniFileTest, IntegerParsing) {
-  Write(
-      "[Options]\nA=0x50\nB=0X1f\nC= 42 \nD=abc\nE=12abc\nF=-7\nG=\nH=99999999999\nI=0xFFFFFFFF\n");
+  Write("[Options]\nA=0x50\nB=0X1f\nC= 42 \nD=abc\nE=12abc\nF=-7\nG=\nH=99999999999\nI=0xFFFFFFFF\n");
   TIniFile ini(path_);
-  struct Case {
-    const char* key;
-    int expected;
-  } cases[] = {
-      {"A", 80}, {"B", 31}, {"C", 42}, {"D", 5}, {"E", 5}, {"F", -7}, {"G", 5}, {"H", 5}, {"I", -1},
+  struct Case { const char* key; int expected; } cases[] = {
+      {"A", 80}, {"B", 31}, {"C", 42}, {"D", 5}, {"E", 5},
+      {"F", -7}, {"G", 5}, {"H", 5}, {"I", -1},
   };
   for (const auto& c : cases) EXPECT_EQ(ini.ReadInteger("Options", c.key, 5), c.expected) << c.key;
 }
