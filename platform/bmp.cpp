@@ -75,8 +75,15 @@ void CheckFormat(const TBytes& r, const TBmpInfo& info, bool os2v2) {
   if (c != kBiRgb && c != kBiRle8 && c != kBiRle4 && !fields)
     r.Fail("unsupported compression " + std::to_string(c));
   switch (info.bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: r.Fail("unsupported bit depth " + std::to_string(info.bitCount));
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      r.Fail("unsupported bit depth " + std::to_string(info.bitCount));
   }
   if ((c == kBiRle8 && info.bitCount != 8) || (c == kBiRle4 && info.bitCount != 4))
     r.Fail("compression does not match the bit depth");
@@ -115,6 +122,38 @@ std::size_t ReadPalette(const TBytes& r, TBmpInfo& info, std::size_t start, std:
   return start + count * entrySize;
 }
 
+void ReadInfoHeader(const TBytes& r, std::size_t at, std::uint32_t hs, TBmpInfo& info,
+                    std::uint32_t& clrUsed) {
+  if (hs == 12) {  // OS/2 core header: 16-bit sizes, no compression
+    info.width = r.U16(at + 4);
+    info.height = r.U16(at + 6);
+    info.bitCount = static_cast<int>(r.U16(at + 10));
+    return;
+  }
+  info.width = r.I32(at + 4);
+  info.height = r.I32(at + 8);
+  info.bitCount = static_cast<int>(r.U16(at + 14));
+  if (hs >= 40) {
+    info.compression = r.U32(at + 16);
+    clrUsed = r.U32(at + 32);
+  }
+}
+
+// Bit-field masks sit inside V2+ headers or just after a 40-byte one; returns where the colour
+// table starts.
+std::size_t ReadMasks(const TBytes& r, TBmpInfo& info, std::size_t infoStart, std::uint32_t hs) {
+  std::size_t paletteStart = infoStart + hs;
+  if (info.compression != kBiBitfields && info.compression != kBiAlphaBitfields) {
+    SetDefaultMasks(info);
+    return paletteStart;
+  }
+  const std::size_t at = hs >= 52 ? infoStart + 40 : paletteStart;
+  for (int i = 0; i < 3; ++i) info.masks[i] = r.U32(at + 4 * i);
+  if (hs < 52) paletteStart += info.compression == kBiAlphaBitfields ? 16 : 12;
+  if (!info.masks[0] && !info.masks[1] && !info.masks[2]) r.Fail("invalid bit-field masks");
+  return paletteStart;
+}
+
 TBmpInfo ParseHeaders(const TBytes& r) {
   std::size_t infoStart = 0;
   std::uint32_t offBits = 0;
@@ -131,36 +170,15 @@ TBmpInfo ParseHeaders(const TBytes& r) {
   std::uint32_t clrUsed = 0;
   const bool core = hs == 12;
   const bool os2v2 = hs == 16 || hs == 64;
-  if (core) {
-    info.width = r.U16(infoStart + 4);
-    info.height = r.U16(infoStart + 6);
-    info.bitCount = static_cast<int>(r.U16(infoStart + 10));
-  } else {
-    info.width = r.I32(infoStart + 4);
-    info.height = r.I32(infoStart + 8);
-    info.bitCount = static_cast<int>(r.U16(infoStart + 14));
-    if (hs >= 40) {
-      info.compression = r.U32(infoStart + 16);
-      clrUsed = r.U32(infoStart + 32);
-    }
-  }
+  ReadInfoHeader(r, infoStart, hs, info, clrUsed);
   CheckFormat(r, info, os2v2);
   if (info.height < 0) {
     info.topDown = true;
     info.height = -info.height;
   }
   codec::CheckPictureSize(r.Name(), info.width, info.height, OutputBitCount(info));
-  std::size_t paletteStart = infoStart + hs;
-  if (info.compression == kBiBitfields || info.compression == kBiAlphaBitfields) {
-    const std::size_t at = hs >= 52 ? infoStart + 40 : paletteStart;
-    for (int i = 0; i < 3; ++i) info.masks[i] = r.U32(at + 4 * i);
-    if (hs < 52) paletteStart += info.compression == kBiAlphaBitfields ? 16 : 12;
-    if (!info.masks[0] && !info.masks[1] && !info.masks[2]) r.Fail("invalid bit-field masks");
-  } else {
-    SetDefaultMasks(info);
-  }
-  const std::size_t paletteEnd =
-      ReadPalette(r, info, paletteStart, clrUsed, core ? 3 : 4, offBits);
+  const std::size_t paletteStart = ReadMasks(r, info, infoStart, hs);
+  const std::size_t paletteEnd = ReadPalette(r, info, paletteStart, clrUsed, core ? 3 : 4, offBits);
   info.pixelOffset = offBits >= paletteEnd ? offBits : paletteEnd;
   if (info.pixelOffset > r.Size()) r.Fail("truncated file");
   return info;
@@ -208,8 +226,8 @@ void ReadMaskedRows(const TBytes& r, const TBmpInfo& info, TDIB& out) {
   const std::size_t used = static_cast<std::size_t>(info.width) * bytes;
   r.Need(info.pixelOffset, stride * static_cast<std::size_t>(info.height - 1) + used);
   const TChannel red(info.masks[0]), green(info.masks[1]), blue(info.masks[2]);
-  const bool plain = bytes == 4 && info.masks[0] == 0xFF0000 && info.masks[1] == 0xFF00 &&
-                     info.masks[2] == 0xFF;
+  const bool plain =
+      bytes == 4 && info.masks[0] == 0xFF0000 && info.masks[1] == 0xFF00 && info.masks[2] == 0xFF;
   for (long long y = 0; y < info.height; ++y) {
     const std::uint8_t* src = r.At(info.pixelOffset + static_cast<std::size_t>(y) * stride);
     std::uint8_t* dst = out.ScanLine(TargetRow(info, y));
@@ -256,7 +274,8 @@ class TRleDecoder {
         const std::size_t bytes = four ? (b + 1) / 2 : b;
         r_.Need(pos, bytes);
         const std::uint8_t* p = r_.At(pos);
-        for (int i = 0; i < b; ++i) Put(four ? ((i & 1) ? (p[i / 2] & 15) : (p[i / 2] >> 4)) : p[i]);
+        for (int i = 0; i < b; ++i)
+          Put(four ? ((i & 1) ? (p[i / 2] & 15) : (p[i / 2] >> 4)) : p[i]);
         pos += (bytes + 1) & ~std::size_t{1};  // absolute runs are padded to 16 bits
       }
     }

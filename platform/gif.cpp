@@ -85,7 +85,8 @@ void DrawImage(GifFileType* gif, TDIB& screen, const std::string& name) {
   for (const int r : RowOrder(d.Height, d.Interlace)) {
     const long long sy = static_cast<long long>(d.Top) + r;
     if (!d.Interlace && sy >= screen.Height()) break;  // nothing further is visible
-    if (DGifGetLine(gif, line.data(), d.Width) == GIF_ERROR) throw TFileError(name, Reason(gif->Error));
+    if (DGifGetLine(gif, line.data(), d.Width) == GIF_ERROR)
+      throw TFileError(name, Reason(gif->Error));
     if (sy < 0 || sy >= screen.Height()) continue;
     std::uint8_t* dst = screen.ScanLine(static_cast<int>(sy));
     for (int x = 0; x < d.Width; ++x) {
@@ -119,7 +120,10 @@ void SetUpScreen(GifFileType* gif, TDIB& screen, const std::string& name) {
   if (gif->SColorMap) FillScreen(screen, TableOf(gif->SColorMap)[gif->SBackGroundColor & 255]);
 }
 
+}  // namespace
+
 TDIB ReadGifFromMemory(const std::uint8_t* data, std::size_t size, const std::string& name) {
+  if (size == 0) throw TFileError(name, "empty file");
   TMemorySource src{data, size, 0};
   int error = 0;
   TGifCloser closer{DGifOpen(&src, ReadFromMemory, &error)};
@@ -139,8 +143,6 @@ TDIB ReadGifFromMemory(const std::uint8_t* data, std::size_t size, const std::st
   } while (type != TERMINATE_RECORD_TYPE);
   throw TFileError(name, "no picture in the file");
 }
-
-}  // namespace
 
 TDIB ReadGif(const std::string& path) {
   const std::string data = codec::ReadFileForDecoding(path);

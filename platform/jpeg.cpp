@@ -105,8 +105,16 @@ void IndexRowToBgr(const jpeg_decompress_struct& ci, const std::uint8_t* src, st
   }
 }
 
-// Decodes every row into `out` (already sized); `row` holds one row of 4-byte pixels.
-bool DecodeRows(TDecompressor& d, TDIB& out, std::uint8_t* row) {
+TColorTable ColormapTable(const jpeg_decompress_struct& ci) {
+  TColorTable table{};
+  for (int i = 0; i < ci.actual_number_of_colors && i < 256; ++i)
+    table[i] = TRGBQuad{ci.colormap[2][i], ci.colormap[1][i], ci.colormap[0][i], 0};
+  return table;
+}
+
+// Decodes every row into `out` (already sized); `row` holds one row of 4-byte pixels. The
+// quantiser's palette goes to `table` before finishing frees it.
+bool DecodeRows(TDecompressor& d, TDIB& out, std::uint8_t* row, TColorTable& table) {
   if (setjmp(d.err.jump)) return false;
   jpeg_start_decompress(&d.ci);
   const bool cmyk = d.ci.out_color_space == JCS_CMYK;
@@ -119,15 +127,9 @@ bool DecodeRows(TDecompressor& d, TDIB& out, std::uint8_t* row) {
     if (cmyk) CmykRowToBgr(row, dst, out.Width(), inverted);
     if (d.ci.quantize_colors) IndexRowToBgr(d.ci, row, dst);
   }
+  if (d.ci.quantize_colors) table = ColormapTable(d.ci);
   jpeg_finish_decompress(&d.ci);
   return true;
-}
-
-TColorTable ColormapTable(const jpeg_decompress_struct& ci) {
-  TColorTable table{};
-  for (int i = 0; i < ci.actual_number_of_colors && i < 256; ++i)
-    table[i] = TRGBQuad{ci.colormap[2][i], ci.colormap[1][i], ci.colormap[0][i], 0};
-  return table;
 }
 
 TDIB Decode(const std::uint8_t* data, std::size_t size, const std::string& name, bool quantize,
@@ -142,8 +144,9 @@ TDIB Decode(const std::uint8_t* data, std::size_t size, const std::string& name,
   TDIB out;
   out.SetSize(static_cast<int>(d.ci.output_width), static_cast<int>(d.ci.output_height), 24);
   std::vector<std::uint8_t> row(static_cast<std::size_t>(d.ci.output_width) * 4);
-  if (!DecodeRows(d, out, row.data())) throw TFileError(name, d.err.message);
-  if (d.ci.quantize_colors) out.SetColorTable(ColormapTable(d.ci));
+  TColorTable table{};
+  if (!DecodeRows(d, out, row.data(), table)) throw TFileError(name, d.err.message);
+  if (d.ci.quantize_colors) out.SetColorTable(table);
   return out;
 }
 

@@ -139,7 +139,9 @@ void ConvertRow(const TReadLayout& l, const std::uint8_t* src, TDIB& out, int y)
   }
 }
 
-TDIB DecodePng(const std::uint8_t* data, std::size_t size, const std::string& name) {
+}  // namespace
+
+TDIB ReadPngFromMemory(const std::uint8_t* data, std::size_t size, const std::string& name) {
   if (size == 0) throw TFileError(name, "empty file");
   if (size < 8 || png_sig_cmp(data, 0, 8) != 0) throw TFileError(name, "not a PNG file");
   TPngIo io{data, size, 0, nullptr, ""};
@@ -164,18 +166,21 @@ TDIB DecodePng(const std::uint8_t* data, std::size_t size, const std::string& na
   return out;
 }
 
-// Noise compresses poorly whatever zlib does, so a fast level wins; see bench/platform_bench.cpp.
-constexpr int kZlibLevel = 2;
+namespace {
 
-bool EncodeRows(TPngHandle& h, TPngIo& io, const TPngPlan& plan, png_bytepp rows) {
+bool EncodeRows(TPngHandle& h, TPngIo& io, const TPngPlan& plan, const TPngOptions& options,
+                png_bytepp rows) {
   if (setjmp(png_jmpbuf(h.png))) return false;
   png_set_write_fn(h.png, &io, WriteData, FlushData);
   png_set_IHDR(h.png, h.info, plan.width, plan.height, plan.depth, plan.colorType,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (plan.colorType == PNG_COLOR_TYPE_PALETTE)
     png_set_PLTE(h.png, h.info, plan.palette, plan.paletteSize);
-  png_set_compression_level(h.png, kZlibLevel);
-  png_set_filter(h.png, PNG_FILTER_TYPE_BASE, plan.filters);
+  png_set_compression_level(h.png, options.level);
+  png_set_compression_strategy(h.png, options.strategy);
+  const bool palette = plan.colorType == PNG_COLOR_TYPE_PALETTE;
+  png_set_filter(h.png, PNG_FILTER_TYPE_BASE,
+                 palette ? options.paletteFilters : options.rgbFilters);
   png_write_info(h.png, h.info);
   if (plan.colorType == PNG_COLOR_TYPE_RGB) png_set_bgr(h.png);
   png_write_image(h.png, rows);
@@ -183,7 +188,11 @@ bool EncodeRows(TPngHandle& h, TPngIo& io, const TPngPlan& plan, png_bytepp rows
   return true;
 }
 
-std::vector<std::uint8_t> EncodePng(const TDIB& picture, const std::string& name) {
+}  // namespace
+
+std::vector<std::uint8_t> EncodePngWith(const TDIB& picture, const TPngOptions& options,
+                                        const std::string& name) {
+  if (picture.Empty()) throw TFileError(name, "picture has no pixels");
   TPngPlan plan;
   PlanPng(picture, plan);
   std::vector<std::uint8_t> bytes;
@@ -197,19 +206,20 @@ std::vector<std::uint8_t> EncodePng(const TDIB& picture, const std::string& name
   if (!h.png || !h.info) throw TFileError(name, "out of memory");
   std::vector<png_bytep> rows(plan.height);
   for (png_uint_32 y = 0; y < plan.height; ++y) rows[y] = plan.Row(static_cast<int>(y));
-  if (!EncodeRows(h, io, plan, rows.data()))
+  if (!EncodeRows(h, io, plan, options, rows.data()))
     throw TFileError(name, std::string("cannot encode PNG: ") + io.message);
   return bytes;
 }
 
-}  // namespace
+std::vector<std::uint8_t> EncodePng(const TDIB& picture) {
+  return EncodePngWith(picture, TPngOptions{}, "picture");
+}
 
 TDIB ReadPng(const std::string& path) {
   const std::string data = codec::ReadFileForDecoding(path);
-  return DecodePng(reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), path);
+  return ReadPngFromMemory(reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), path);
 }
 
 void WritePng(const TDIB& picture, const std::string& path) {
-  if (picture.Empty()) throw TFileError(path, "picture has no pixels");
-  codec::WriteBytesAtomically(path, EncodePng(picture, path));
+  codec::WriteBytesAtomically(path, EncodePngWith(picture, TPngOptions{}, path));
 }

@@ -36,21 +36,34 @@ int PaletteDepth(std::size_t count) {
   return 8;
 }
 
+// Packs one row of byte indices into `Depth` bits per pixel, high bits first.
+template <int Depth>
+void PackRow(const std::uint8_t* src, std::uint8_t* dst, int width) {
+  constexpr int kPerByte = 8 / Depth;
+  const int whole = width / kPerByte;
+  for (int i = 0; i < whole; ++i, src += kPerByte) {
+    int byte = 0;
+    for (int k = 0; k < kPerByte; ++k) byte = (byte << Depth) | src[k];
+    dst[i] = static_cast<std::uint8_t>(byte);
+  }
+  const int rest = width - whole * kPerByte;
+  if (rest == 0) return;
+  int byte = 0;
+  for (int k = 0; k < kPerByte; ++k) byte = (byte << Depth) | (k < rest ? src[k] : 0);
+  dst[whole] = static_cast<std::uint8_t>(byte);
+}
+
 // Packs rows of byte indices into `depth` bits in place (each packed row ends before the next
 // unpacked row begins).
 void PackInPlace(std::vector<std::uint8_t>& data, int width, int height, int depth,
                  std::size_t rowBytes) {
   if (depth == 8) return;
-  const int perByte = 8 / depth;
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* src = data.data() + static_cast<std::size_t>(y) * width;
     std::uint8_t* dst = data.data() + static_cast<std::size_t>(y) * rowBytes;
-    for (int x = 0; x < width; x += perByte) {
-      int byte = 0;
-      for (int k = 0; k < perByte; ++k)
-        byte |= (x + k < width ? src[x + k] : 0) << (8 - depth * (k + 1));
-      dst[x / perByte] = static_cast<std::uint8_t>(byte);
-    }
+    if (depth == 4) PackRow<4>(src, dst, width);
+    if (depth == 2) PackRow<2>(src, dst, width);
+    if (depth == 1) PackRow<1>(src, dst, width);
   }
   data.resize(rowBytes * static_cast<std::size_t>(height));
 }
@@ -76,7 +89,13 @@ bool IndexColours(const TDIB& picture, std::vector<std::uint8_t>& indices,
     const std::uint8_t* p = picture.ScanLine(y);
     std::uint8_t* out = indices.data() + static_cast<std::size_t>(y) * w;
     for (int x = 0; x < w; ++x, p += 3) {
-      const std::uint32_t bgr = p[0] | (p[1] << 8) | (p[2] << 16);
+      std::uint32_t bgr;
+      if (x + 1 < w) {  // one 4-byte load; the byte past the pixel is still inside the row
+        std::memcpy(&bgr, p, 4);
+        bgr &= 0xFFFFFF;
+      } else {
+        bgr = p[0] | (p[1] << 8) | (p[2] << 16);
+      }
       if (bgr != last) {  // random dots come in runs: skip the lookup inside a run
         lastIndex = index.Find(bgr);
         if (lastIndex < 0) return false;
@@ -112,6 +131,5 @@ void PlanPng(const TDIB& picture, TPngPlan& plan) {
   }
   plan.packed.clear();
   plan.colorType = PNG_COLOR_TYPE_RGB;
-  plan.filters = PNG_FILTER_SUB;
   plan.rowBytes = plan.source->WidthBytes();
 }

@@ -1,9 +1,11 @@
 #pragma once
-// How a picture goes into a PNG file: palette (with packed indices) or RGB rows. Private to png.cpp.
+// How a picture goes into a PNG file: palette (with packed indices) or RGB rows. Private to
+// png.cpp.
 #include <png.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/dib.h"
@@ -13,7 +15,6 @@ struct TPngPlan {
   png_uint_32 height = 0;
   int depth = 8;
   int colorType = PNG_COLOR_TYPE_PALETTE;
-  int filters = PNG_FILTER_NONE;
   png_color palette[256] = {};
   int paletteSize = 0;
   std::size_t rowBytes = 0;
@@ -30,6 +31,18 @@ struct TPngPlan {
     return const_cast<png_bytep>(source->ScanLine(y));  // libpng copies rows before transforming
   }
 };
+
+// zlib level, strategy and row filters of the writer; the defaults are what WritePng uses.
+struct TPngOptions {
+  int level = 2;
+  int strategy = 0;  // Z_DEFAULT_STRATEGY
+  int paletteFilters = PNG_FILTER_NONE;
+  int rgbFilters = PNG_FILTER_SUB;
+};
+
+// EncodePng with chosen options (for measuring them); errors are labelled with `name`.
+std::vector<std::uint8_t> EncodePngWith(const TDIB& picture, const TPngOptions& options,
+                                        const std::string& name);
 
 // Chooses the layout: 8-bit pictures keep their table; others with at most 256 colours become a
 // palette of 1, 2, 4 or 8 bits; the rest RGB.

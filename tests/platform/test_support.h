@@ -1,0 +1,124 @@
+#pragma once
+// Helpers of the platform tests: a per-test temporary folder, byte builders for hand-made files,
+// and small pictures.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/dib.h"
+#include "platform/errors.h"
+
+namespace testsupport {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder per test, removed afterwards.
+class TempDirTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    dir_ = std::filesystem::temp_directory_path() /
+           ("dw_platform_" + std::to_string(::getpid()) + "_" + name);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string Path(const std::string& file) const { return (dir_ / file).string(); }
+  std::string Save(const std::string& file, const Bytes& bytes) const {
+    const std::string path = Path(file);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+  Bytes Load(const std::string& file) const {
+    std::ifstream in(Path(file), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  }
+
+  std::filesystem::path dir_;
+};
+
+// Little-endian byte builder.
+class ByteWriter {
+ public:
+  ByteWriter& U8(unsigned v) {
+    b_.push_back(static_cast<std::uint8_t>(v));
+    return *this;
+  }
+  ByteWriter& U16(unsigned v) { return U8(v & 255).U8((v >> 8) & 255); }
+  ByteWriter& U32(std::uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
+  ByteWriter& Append(const Bytes& more) {
+    b_.insert(b_.end(), more.begin(), more.end());
+    return *this;
+  }
+  ByteWriter& Text(const std::string& s) {
+    for (char c : s) U8(static_cast<unsigned char>(c));
+    return *this;
+  }
+  std::size_t Size() const { return b_.size(); }
+  const Bytes& Get() const { return b_; }
+
+ private:
+  Bytes b_;
+};
+
+// Expects `call` to throw TFileError whose message names `file` and contains `reason`.
+inline void ExpectFileError(const std::function<void()>& call, const std::string& file,
+                            const std::string& reason) {
+  try {
+    call();
+    ADD_FAILURE() << "no error; expected \"" << reason << "\"";
+  } catch (const TFileError& e) {
+    EXPECT_EQ(e.FileName(), file);
+    EXPECT_NE(std::string(e.what()).find(reason), std::string::npos)
+        << "message: " << e.what() << "; expected to contain: " << reason;
+  }
+}
+
+// Rows of colours (top row first) of any picture.
+inline std::vector<std::vector<TColor>> ColoursOf(const TDIB& dib) {
+  std::vector<std::vector<TColor>> rows(static_cast<std::size_t>(dib.Height()));
+  for (int y = 0; y < dib.Height(); ++y)
+    for (int x = 0; x < dib.Width(); ++x) rows[y].push_back(dib.PixelColor(x, y));
+  return rows;
+}
+
+// A 24-bit picture whose pixel (x, y) has the colour f(x, y).
+inline TDIB TrueColourPicture(int w, int h, const std::function<TColor(int, int)>& f) {
+  TDIB dib;
+  dib.SetSize(w, h, 24);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const TColor c = f(x, y);
+      std::uint8_t* p = dib.ScanLine(y) + 3 * x;
+      p[0] = static_cast<std::uint8_t>(ColorB(c));
+      p[1] = static_cast<std::uint8_t>(ColorG(c));
+      p[2] = static_cast<std::uint8_t>(ColorR(c));
+    }
+  return dib;
+}
+
+// Deterministic small pseudo-random numbers for fixtures.
+class Lcg {
+ public:
+  explicit Lcg(std::uint32_t seed) : s_(seed) {}
+  std::uint32_t Next() {
+    s_ = s_ * 1664525u + 1013904223u;
+    return s_ >> 8;
+  }
+
+ private:
+  std::uint32_t s_;
+};
+
+}  // namespace testsupport
