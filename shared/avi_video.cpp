@@ -6,9 +6,16 @@
 #include "shared/avi_streams.h"
 #include "shared/video_codecs.h"
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 const char kAviStreamName[] = "Deepix video";
 
-TVideoWriter::TVideoWriter() = default;
+TVideoWriter::TVideoWriter() {
+  // The programs have no console worth filling with encoder chatter.
+  av_log_set_level(AV_LOG_ERROR);
+}
 
 TVideoWriter::~TVideoWriter() = default;  // an open output is finished, an open input closed
 

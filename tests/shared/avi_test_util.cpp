@@ -29,9 +29,8 @@ TDIB MakePicture(int width, int height, int bitCount, int frame) {
   if (bitCount == 8) {
     TColorTable table{};
     for (int i = 0; i < 256; ++i)
-      table[i] = TRGBQuad{static_cast<std::uint8_t>(i * 7 + frame),
-                          static_cast<std::uint8_t>(255 - i),
-                          static_cast<std::uint8_t>((i * 37) & 255), 0};
+      table[i] = TRGBQuad{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                          static_cast<std::uint8_t>(i / 2 + frame * 10), 0};
     dib.SetColorTable(table);
   }
   dib.SetSize(width, height, bitCount);

@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstring>
+#include <fstream>
 
 #include "avi_test_util.h"
 #include "shared/video_codecs.h"
@@ -142,6 +149,164 @@ TEST_F(AviVideoTest, FfprobeAgreesOnFramesAndRate) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(out, "32,24,7/1,5\n") << "bits " << c.bits << " codec " << FourCCText(c.codec);
   }
+}
+
+// Every codec we offer, from a 24-bit and from an 8-bit picture (converted to true colour).
+class AviCodecTest : public AviVideoTest,
+                     public ::testing::WithParamInterface<std::tuple<TVideoCodec, int>> {};
+
+INSTANTIATE_TEST_SUITE_P(Codecs, AviCodecTest,
+                         ::testing::Combine(::testing::ValuesIn(KnownCodecs()),
+                                            ::testing::Values(24, 8)),
+                         [](const auto& info) {
+                           return FourCCText(std::get<0>(info.param).fourcc) + "_" +
+                                  std::to_string(std::get<1>(info.param));
+                         });
+
+TEST_P(AviCodecTest, RoundTrip) {
+  const auto [codec, bits] = GetParam();
+  if (!FindAvailableCodec(codec.fourcc)) GTEST_SKIP() << codec.encoder << " not built in";
+  const std::string path = Path("codec.avi");
+  ASSERT_TRUE(WriteFile(path, 64, 48, bits, 5, codec.fourcc));
+  EXPECT_EQ(usedCodec_, codec.fourcc) << "fell back to uncompressed";
+  const TRiffFile riff = ReadRiff(path);
+  ASSERT_NE(riff.Find("strh"), nullptr);
+  EXPECT_EQ(riff.U32(riff.Find("strh")->offset + 4), codec.fourcc) << "fccHandler";
+  const std::vector<TDIB> frames = ReadAll(path);
+  ASSERT_EQ(frames.size(), 5u);
+  for (int i = 0; i < 5; ++i) {
+    ASSERT_EQ(frames[i].BitCount(), 24);
+    // 8-bit frames go through the colour table the picture had at opening.
+    TDIB indexed = written_[i];
+    indexed.SetColorTable(written_[0].ColorTable());
+    const TDIB expected = indexed.ToTrueColor();
+    if (codec.kind == TCodecKind::kLossless)
+      EXPECT_TRUE(SamePixels(frames[i], expected)) << "frame " << i;
+    else
+      EXPECT_LT(MeanAbsDiff(frames[i], expected), 12.0) << "frame " << i;
+  }
+}
+
+TEST_F(AviVideoTest, CodecNames) {
+  TVideoWriter writer;
+  std::string text;
+  writer.CodecName(text);
+  EXPECT_EQ(text, "UNCOMPRESSED");
+  TCompressOptions options;
+  options.fccHandler = MakeFourCC('F', 'F', 'V', '1');
+  writer.SetCompressOptions(options);
+  writer.CodecName(text);
+  EXPECT_EQ(text, "FFV1\n\rFFV1 lossless video codec");
+  options.fccHandler = MakeFourCC('Z', 'Z', 'Z', 'Z');
+  writer.SetCompressOptions(options);
+  writer.CodecName(text);
+  EXPECT_EQ(text, "UNCOMPRESSED");
+}
+
+// A stored code we cannot encode, or a size the codec refuses, still gives a playable file.
+TEST_F(AviVideoTest, UnusableCodecWritesUncompressed) {
+  struct Case {
+    std::uint32_t code;
+    int width, height;
+  } cases[] = {{MakeFourCC('Z', 'Z', 'Z', 'Z'), 32, 24}, {MakeFourCC('F', 'M', 'P', '4'), 33, 25}};
+  for (const Case& c : cases) {
+    const std::string path = Path("fallback.avi");
+    ASSERT_TRUE(WriteFile(path, c.width, c.height, 24, 2, c.code)) << FourCCText(c.code);
+    EXPECT_EQ(usedCodec_, 0u);
+    const std::vector<TDIB> frames = ReadAll(path);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_TRUE(SamePixels(frames[1], written_[1]));
+  }
+}
+
+TEST_F(AviVideoTest, OpenOutputReplacesOnlyFiles) {
+  TVideoWriter writer;
+  const std::string path = Path("old.avi");
+  std::ofstream(path) << "old";
+  EXPECT_FALSE(writer.OpenOutput(nullptr, path));
+  EXPECT_TRUE(fs::exists(path)) << "no picture: nothing is touched";
+  TDIB empty;
+  EXPECT_FALSE(writer.OpenOutput(&empty, path));
+  EXPECT_FALSE(fs::exists(path)) << "the old file goes even when creation fails";
+  EXPECT_FALSE(writer.WriteFrame(empty.Bits(), 0));
+  EXPECT_FALSE(writer.CloseOutput());
+
+  const TDIB picture = MakePicture(8, 8, 24, 0);
+  const std::string folder = Path("folder.avi");
+  fs::create_directory(folder);
+  EXPECT_FALSE(writer.OpenOutput(&picture, folder));
+  EXPECT_TRUE(fs::is_directory(folder)) << "a folder of that name is never removed";
+}
+
+TEST_F(AviVideoTest, ErrorTextOfUnwritablePlaces) {
+  const TDIB picture = MakePicture(8, 8, 24, 0);
+  std::ofstream(Path("file")) << "x";
+  for (const std::string& path : {Path("missing/out.avi"), Path("file/out.avi")}) {
+    TVideoWriter writer;
+    std::string text = "unchanged";
+    writer.ErrorText(text);
+    EXPECT_EQ(text, "unchanged") << "success has no text";
+    EXPECT_FALSE(writer.OpenOutput(&picture, path));
+    EXPECT_FALSE(writer.WriteFrame(picture.Bits(), 0));
+    writer.ErrorText(text);
+    EXPECT_EQ(text, "Error opening file") << path;
+  }
+}
+
+TEST_F(AviVideoTest, FrameWriteRules) {
+  const TDIB picture = MakePicture(8, 8, 24, 0);
+  TVideoWriter writer;
+  ASSERT_TRUE(writer.OpenOutput(&picture, Path("rules.avi")));
+  EXPECT_TRUE(writer.WriteFrame(picture.Bits(), 0));
+  EXPECT_TRUE(writer.WriteFrame(picture.Bits(), 1));
+  std::string text;
+  EXPECT_FALSE(writer.WriteFrame(picture.Bits(), 1)) << "a frame index cannot repeat";
+  writer.ErrorText(text);
+  EXPECT_EQ(text, "Bad parameter");
+  EXPECT_FALSE(writer.WriteFrame(nullptr, 2));
+  EXPECT_TRUE(writer.WriteFrame(picture.Bits(), 2)) << "a refused frame does not end the file";
+  EXPECT_TRUE(writer.CloseOutput());
+  EXPECT_FALSE(writer.CloseOutput());
+  EXPECT_EQ(ReadAll(Path("rules.avi")).size(), 3u);
+}
+
+// A disk that fills up: the file size limit makes every write past it fail with EFBIG.
+TEST_F(AviVideoTest, FullDiskIsErrorWritingFile) {
+  const std::string path = Path("full.avi");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = 64 * 1024;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const TDIB picture = MakePicture(64, 48, 24, 0);
+    TVideoWriter writer;
+    if (!writer.OpenOutput(&picture, path)) ::_exit(2);
+    int i = 0;
+    while (i < 100 && writer.WriteFrame(picture.Bits(), i)) ++i;
+    std::string text;
+    writer.ErrorText(text);
+    const bool closed = writer.CloseOutput();
+    ::_exit(i < 100 && text == "Error writing file" && !closed ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(AviVideoTest, ZeroFrameRateBecomesOne) {
+  TVideoWriter writer;
+  writer.SetFrameRate(0);
+  const TDIB picture = MakePicture(8, 8, 24, 0);
+  ASSERT_TRUE(writer.OpenOutput(&picture, Path("slow.avi")));
+  ASSERT_TRUE(writer.WriteFrame(picture.Bits(), 0));
+  ASSERT_TRUE(writer.CloseOutput());
+  const TRiffFile riff = ReadRiff(Path("slow.avi"));
+  ASSERT_NE(riff.Find("strh"), nullptr);
+  EXPECT_EQ(riff.U32(riff.Find("strh")->offset + 20), 1u);
+  EXPECT_EQ(riff.U32(riff.Find("strh")->offset + 24), 1u);
 }
 
 }  // namespace
