@@ -128,7 +128,8 @@ bool TAviInput::Convert(TDIB& target) {
     }
     // The format's palette wins over what the decoder made of the frame.
     for (std::size_t i = 0; i < formatPalette_.size(); ++i) table[i] = formatPalette_[i];
-    target.SetColorTable(table);
+    // Rebuilding the table's nearest-colour cache every frame would cost more than the copy.
+    if (target.ColorTable() != table) target.SetColorTable(table);
     for (int y = 0; y < h; ++y)
       std::memcpy(target.ScanLine(y), frame_->data[0] + static_cast<std::ptrdiff_t>(y) * frame_->linesize[0], w);
     return true;
