@@ -97,7 +97,8 @@ void TMediaPreview::ShowFile(const QString& path) {
   }
   // Shrunk to fit, never enlarged.
   if (image.width() > kPreviewWidth || image.height() > kPreviewHeight)
-    image = image.scaled(kPreviewWidth, kPreviewHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    image =
+        image.scaled(kPreviewWidth, kPreviewHeight, Qt::KeepAspectRatio, Qt::SmoothTransformation);
   PreviewImage->setPixmap(QPixmap::fromImage(image));
 }
 

@@ -131,7 +131,8 @@ bool TAviInput::Convert(TDIB& target) {
     // Rebuilding the table's nearest-colour cache every frame would cost more than the copy.
     if (target.ColorTable() != table) target.SetColorTable(table);
     for (int y = 0; y < h; ++y)
-      std::memcpy(target.ScanLine(y), frame_->data[0] + static_cast<std::ptrdiff_t>(y) * frame_->linesize[0], w);
+      std::memcpy(target.ScanLine(y),
+                  frame_->data[0] + static_cast<std::ptrdiff_t>(y) * frame_->linesize[0], w);
     return true;
   }
   sws_ = sws_getCachedContext(sws_, w, h, static_cast<AVPixelFormat>(frame_->format), w, h,

@@ -59,8 +59,7 @@ void ApplySettings(AVCodecContext* enc, const TVideoCodec& codec, const TEncoder
 }  // namespace
 
 std::unique_ptr<TAviOutput> TAviOutput::Create(const TDIB& picture, const std::string& fileName,
-                                               int framesPerSecond,
-                                               const TCompressOptions& options,
+                                               int framesPerSecond, const TCompressOptions& options,
                                                std::int32_t& code) {
   std::unique_ptr<TAviOutput> out(new TAviOutput);
   out->picture_ = picture;
@@ -206,8 +205,8 @@ std::int32_t TAviOutput::WriteRaw(const std::uint8_t* bits, std::int64_t index) 
     if (!side) return avierr::kMemory;
     for (int i = 0; i < 256; ++i) {
       const TRGBQuad& q = picture_.ColorTable()[i];
-      const std::uint32_t argb =
-          0xFF000000u | (std::uint32_t{q.rgbRed} << 16) | (std::uint32_t{q.rgbGreen} << 8) | q.rgbBlue;
+      const std::uint32_t argb = 0xFF000000u | (std::uint32_t{q.rgbRed} << 16) |
+                                 (std::uint32_t{q.rgbGreen} << 8) | q.rgbBlue;
       std::memcpy(side + 4 * i, &argb, 4);
     }
   }

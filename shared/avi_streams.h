@@ -25,7 +25,7 @@ class TAviOutput {
                                             std::int32_t& code);
   ~TAviOutput();  // finishes the file if Close was not called
   std::int32_t Write(const std::uint8_t* bits, std::int64_t index);  // 0 on success
-  std::int32_t Close();                                             // 0 on success
+  std::int32_t Close();                                              // 0 on success
   std::uint32_t Codec() const { return codec_ ? codec_->fourcc : 0; }
 
  private:

@@ -72,7 +72,9 @@ void TVideoWriter::SetCompressOptions(const TCompressOptions& options) {
   options_.fccType = kStreamTypeVideo;
 }
 
-void TVideoWriter::CodecName(std::string& text) const { text = CodecDisplayName(options_.fccHandler); }
+void TVideoWriter::CodecName(std::string& text) const {
+  text = CodecDisplayName(options_.fccHandler);
+}
 
 void TVideoWriter::ErrorText(std::string& text) const {
   if (const char* message = AviErrorText(lastWriteResult_)) text = message;

@@ -52,7 +52,8 @@ void PutCount(std::string& out, std::size_t size) {
 
 std::string FourCCText(std::uint32_t code) {
   std::string text;
-  for (int i = 0; i < 4 && code != 0; ++i) text.push_back(static_cast<char>((code >> (8 * i)) & 255));
+  for (int i = 0; i < 4 && code != 0; ++i)
+    text.push_back(static_cast<char>((code >> (8 * i)) & 255));
   return text;
 }
 
@@ -116,25 +117,45 @@ void SaveCompressOptions(TIniFile& ini, const std::string& codecStatePath,
 const char* AviErrorText(std::int32_t code) {
   using namespace avierr;
   switch (code) {
-    case kUnsupported: return "Error unsupported";
-    case kBadFormat: return "Bad format";
-    case kMemory: return "Memory error";
-    case kInternal: return "Selected codec does not support input format";
-    case kBadFlags: return "Bad flags";
-    case kBadParam: return "Bad parameter";
-    case kBadSize: return "bad size";
-    case kBadHandle: return "Bad handle";
-    case kFileRead: return "Error reading file";
-    case kFileWrite: return "Error writing file";
-    case kFileOpen: return "Error opening file";
-    case kCompressor: return "Compressor error";
-    case kNoCompressor: return "There is no compressor";
-    case kReadOnly: return "Read only";
-    case kNoData: return "No data";
-    case kBufferTooSmall: return "Buffer too small";
-    case kCantCompress: return "Can not compress";
-    case kUserAbort: return "Aborted by user";
-    case kError: return "Unspecified error";
-    default: return nullptr;
+    case kUnsupported:
+      return "Error unsupported";
+    case kBadFormat:
+      return "Bad format";
+    case kMemory:
+      return "Memory error";
+    case kInternal:
+      return "Selected codec does not support input format";
+    case kBadFlags:
+      return "Bad flags";
+    case kBadParam:
+      return "Bad parameter";
+    case kBadSize:
+      return "bad size";
+    case kBadHandle:
+      return "Bad handle";
+    case kFileRead:
+      return "Error reading file";
+    case kFileWrite:
+      return "Error writing file";
+    case kFileOpen:
+      return "Error opening file";
+    case kCompressor:
+      return "Compressor error";
+    case kNoCompressor:
+      return "There is no compressor";
+    case kReadOnly:
+      return "Read only";
+    case kNoData:
+      return "No data";
+    case kBufferTooSmall:
+      return "Buffer too small";
+    case kCantCompress:
+      return "Can not compress";
+    case kUserAbort:
+      return "Aborted by user";
+    case kError:
+      return "Unspecified error";
+    default:
+      return nullptr;
   }
 }

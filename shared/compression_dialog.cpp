@@ -68,8 +68,8 @@ void TCompressionDialog::BuildControls() {
   form->addRow(KeyFrameCheck, KeyFrameEdit);
   form->addRow(DataRateCheck, DataRateEdit);
   form->addRow(tr("&Speed:"), PresetBox);
-  auto* buttons = Named(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel),
-                        "ButtonBox");
+  auto* buttons =
+      Named(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel), "ButtonBox");
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OKButton"));
   buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("CancelButton"));
   auto* layout = new QVBoxLayout(this);

@@ -33,10 +33,10 @@ const std::vector<TVideoCodec>& KnownCodecs() {
        K::kLossless, false, false, false},
       {MakeFourCC('U', 'L', 'R', 'G'), "utvideo", "UT Video", "UT Video lossless codec (RGB)",
        K::kLossless, false, false, false},
-      {MakeFourCC('X', '2', '6', '4'), "libx264rgb", "H.264 RGB",
-       "H.264 lossless RGB (x264, qp 0)", K::kLossless, true, false, true},
-      {MakeFourCC('M', 'J', 'P', 'G'), "mjpeg", "Motion JPEG", "Motion JPEG video codec",
-       K::kLossy, false, false, false},
+      {MakeFourCC('X', '2', '6', '4'), "libx264rgb", "H.264 RGB", "H.264 lossless RGB (x264, qp 0)",
+       K::kLossless, true, false, true},
+      {MakeFourCC('M', 'J', 'P', 'G'), "mjpeg", "Motion JPEG", "Motion JPEG video codec", K::kLossy,
+       false, false, false},
       {MakeFourCC('H', '2', '6', '4'), "libx264", "H.264", "H.264 / AVC video codec (x264)",
        K::kLossy, true, true, true},
       {MakeFourCC('F', 'M', 'P', '4'), "mpeg4", "MPEG-4", "MPEG-4 Part 2 video codec", K::kLossy,
@@ -76,9 +76,8 @@ std::string CodecDisplayName(std::uint32_t fourcc) {
 }
 
 const std::vector<std::string>& EncoderPresets() {
-  static const std::vector<std::string> presets = {"",       "ultrafast", "superfast",
-                                                   "veryfast", "faster",   "fast",
-                                                   "medium", "slow",      "slower"};
+  static const std::vector<std::string> presets = {
+      "", "ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower"};
   return presets;
 }
 

@@ -10,14 +10,14 @@
 enum class TCodecKind { kLossless, kLossy };
 
 struct TVideoCodec {
-  std::uint32_t fourcc;      // our code and the AVI stream's handler
-  const char* encoder;       // FFmpeg encoder name
-  const char* shortName;     // up to 16 characters
-  const char* description;   // up to 128 characters
+  std::uint32_t fourcc;     // our code and the AVI stream's handler
+  const char* encoder;      // FFmpeg encoder name
+  const char* shortName;    // up to 16 characters
+  const char* description;  // up to 128 characters
   TCodecKind kind;
-  bool interFrames;          // has a key-frame interval worth choosing
-  bool evenSize;             // needs an even width and height (4:2:0 chroma)
-  bool hasPreset;            // has an encoder speed preset kept in the parameter block
+  bool interFrames;  // has a key-frame interval worth choosing
+  bool evenSize;     // needs an even width and height (4:2:0 chroma)
+  bool hasPreset;    // has an encoder speed preset kept in the parameter block
 };
 
 // Every codec we know, available here or not.
@@ -44,10 +44,10 @@ std::vector<std::uint8_t> MakeCodecFormat(std::uint32_t fourcc, int width, int h
 
 // What the options ask of an encoder, in its own units.
 struct TEncoderSettings {
-  int gopSize = 0;          // 0: encoder default
-  std::int64_t bitRate = 0; // bits per second, 0: quality-driven
-  int qscale = 0;           // 1..31 for the MPEG-style encoders, 0: default
-  int crf = -1;             // H.264 constant rate factor, -1: default
-  std::string preset;       // empty: default
+  int gopSize = 0;           // 0: encoder default
+  std::int64_t bitRate = 0;  // bits per second, 0: quality-driven
+  int qscale = 0;            // 1..31 for the MPEG-style encoders, 0: default
+  int crf = -1;              // H.264 constant rate factor, -1: default
+  std::string preset;        // empty: default
 };
 TEncoderSettings MapCompressOptions(const TVideoCodec& codec, const TCompressOptions& options);

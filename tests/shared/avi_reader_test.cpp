@@ -14,7 +14,7 @@ constexpr int kW = 48, kH = 32, kFrames = 10;
 
 struct TForeignCase {
   const char* name;
-  const char* args;    // ffmpeg encoding options
+  const char* args;     // ffmpeg encoding options
   const char* encoder;  // must exist in the ffmpeg tool
   int bits;             // what ReadFrame gives
   double tolerance;     // mean difference to ffmpeg's own decoding

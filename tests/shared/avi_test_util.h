@@ -30,7 +30,7 @@ bool SamePixels(const TDIB& a, const TDIB& b);
 double MeanAbsDiff(const TDIB& a, const TDIB& b);  // 24-bit pictures of the same size
 
 struct TRiffChunk {
-  std::string id;      // four characters; lists are "LIST:type"
+  std::string id;        // four characters; lists are "LIST:type"
   std::uint32_t offset;  // of the data
   std::uint32_t size;
 };

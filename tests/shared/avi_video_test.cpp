@@ -1,7 +1,6 @@
 #include "shared/avi_video.h"
 
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -142,10 +141,11 @@ TEST_F(AviVideoTest, FfprobeAgreesOnFramesAndRate) {
     const std::string path = Path("probe.avi");
     ASSERT_TRUE(WriteFile(path, 32, 24, c.bits, 5, c.codec));
     int status = 0;
-    const std::string out = RunCommand("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                                "stream=nb_read_frames,r_frame_rate,width,height -of csv=p=0 " +
-                                    Quote(path),
-                                &status);
+    const std::string out = RunCommand(
+        "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+        "stream=nb_read_frames,r_frame_rate,width,height -of csv=p=0 " +
+            Quote(path),
+        &status);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(out, "32,24,7/1,5\n") << "bits " << c.bits << " codec " << FourCCText(c.codec);
   }

@@ -30,7 +30,8 @@ class CodecStateTest : public TempDirTest {
  protected:
   void Write(const Bytes& bytes) {
     std::ofstream(Path("comprd1.dat"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
   }
 };
 

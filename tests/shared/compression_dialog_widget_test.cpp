@@ -1,5 +1,3 @@
-#include "shared/compression_dialog.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -14,6 +12,7 @@
 #include "avi_test_util.h"
 #include "platform/ini_file.h"
 #include "shared/avi_video.h"
+#include "shared/compression_dialog.h"
 #include "shared/video_codecs.h"
 
 using namespace avitest;

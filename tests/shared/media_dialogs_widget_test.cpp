@@ -1,5 +1,3 @@
-#include "shared/MediaDialogs.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,6 +6,7 @@
 #include <fstream>
 
 #include "avi_test_util.h"
+#include "shared/MediaDialogs.h"
 #include "shared/avi_video.h"
 
 using namespace avitest;
