@@ -129,7 +129,8 @@ void ApplyValue(const std::string& name, const std::string& value, TCliOptions& 
     o.fps = ParseInt(value, name, 1, 1000);
   } else if (name == "--codec") {
     exportOnly();
-    if (value.size() != 4) throw TUsageError("--codec: expected four characters, got '" + value + "'");
+    if (value.size() != 4)
+      throw TUsageError("--codec: expected four characters, got '" + value + "'");
     o.codec = value;
   } else {
     throw TUsageError("unknown option '" + name + "'");

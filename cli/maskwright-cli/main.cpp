@@ -105,7 +105,8 @@ bool EndsWith(const std::string& name, const char* wanted) {
 void ExportAvi(const TCliOptions& o, TMaskCore& core, TCliHost& host) {
   TVideoWriter writer;
   TCompressOptions options;
-  if (!o.codec.empty()) options.fccHandler = MakeFourCC(o.codec[0], o.codec[1], o.codec[2], o.codec[3]);
+  if (!o.codec.empty())
+    options.fccHandler = MakeFourCC(o.codec[0], o.codec[1], o.codec[2], o.codec[3]);
   writer.SetCompressOptions(options);
   std::string name;
   writer.CodecName(name);
