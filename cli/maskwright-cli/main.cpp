@@ -122,7 +122,8 @@ void ExportAvi(const TCliOptions& o, TMaskCore& core, TCliHost& host) {
     RenderFrame(core, host);
     if (i == 0 && !writer.OpenOutput(&core.Mask, o.output)) {
       writer.ErrorText(error);
-      throw TCliError(o.output + ": cannot create file" + (error.empty() ? "" : " (" + error + ")"));
+      if (!error.empty()) error = " (" + error + ")";
+      throw TCliError(o.output + ": cannot create file" + error);
     }
     if (!writer.WriteFrame(core.Mask.Bits(), i)) {
       writer.ErrorText(error);
