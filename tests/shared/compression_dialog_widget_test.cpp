@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "avi_test_util.h"
+#include "qt_test_app.h"
 #include "platform/ini_file.h"
 #include "shared/avi_video.h"
 #include "shared/compression_dialog.h"
@@ -19,14 +20,6 @@ using namespace avitest;
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "shared_widget_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 constexpr std::uint32_t kFFV1 = MakeFourCC('F', 'F', 'V', '1');
 constexpr std::uint32_t kH264 = MakeFourCC('H', '2', '6', '4');
 
@@ -34,7 +27,7 @@ class CompressionDialogTest : public TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    App();
+    TestApp();
   }
   // Runs `act` on the compression dialog once it is shown modally.
   static void WhenShown(std::function<void(QWidget*)> act) {

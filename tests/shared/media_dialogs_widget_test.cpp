@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "avi_test_util.h"
+#include "qt_test_app.h"
 #include "shared/MediaDialogs.h"
 #include "shared/avi_video.h"
 
@@ -13,19 +14,11 @@ using namespace avitest;
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "shared_widget_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 class MediaDialogsTest : public TempDirTest {
  protected:
   void SetUp() override {
     TempDirTest::SetUp();
-    App();
+    TestApp();
   }
   std::string WriteAvi(int frames) {
     const std::string path = Path("clip.avi");
