@@ -39,10 +39,11 @@ std::unique_ptr<TAviInput> TAviInput::Open(const std::string& fileName) {
 bool TAviInput::Init(const std::string& fileName) {
   if (avformat_open_input(&fmt_, fileName.c_str(), nullptr, nullptr) < 0) return false;
   if (avformat_find_stream_info(fmt_, nullptr) < 0) return false;
-  const AVCodec* decoder = nullptr;
-  const int index = av_find_best_stream(fmt_, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
-  if (index < 0 || !decoder) return false;
-  stream_ = fmt_->streams[index];
+  for (unsigned i = 0; i < fmt_->nb_streams && !stream_; ++i)  // the first video stream
+    if (fmt_->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) stream_ = fmt_->streams[i];
+  if (!stream_) return false;
+  const AVCodec* decoder = avcodec_find_decoder(stream_->codecpar->codec_id);
+  if (!decoder) return false;
   dec_ = avcodec_alloc_context3(decoder);
   frame_ = av_frame_alloc();
   packet_ = av_packet_alloc();

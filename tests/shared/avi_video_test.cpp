@@ -131,6 +131,21 @@ TEST_P(AviRawTest, RiffLayout) {
     EXPECT_EQ(riff.U32(idx1->offset + 16 * i + 4) & 0x10u, 0x10u) << "key frame flag " << i;
 }
 
+// Depths without a stream format of their own are stored as 24-bit frames.
+TEST_F(AviVideoTest, OtherDepthsBecomeTrueColor) {
+  for (int bits : {1, 4, 16, 32}) {
+    const std::string path = Path("depth.avi");
+    ASSERT_TRUE(WriteFile(path, 21, 11, bits, 2)) << bits;
+    const std::vector<TDIB> frames = ReadAll(path);
+    ASSERT_EQ(frames.size(), 2u) << bits;
+    for (int i = 0; i < 2; ++i) {
+      TDIB indexed = written_[i];
+      indexed.SetColorTable(written_[0].ColorTable());
+      EXPECT_TRUE(SamePixels(frames[i], indexed.ToTrueColor())) << bits << " bits, frame " << i;
+    }
+  }
+}
+
 TEST_F(AviVideoTest, FfprobeAgreesOnFramesAndRate) {
   if (!HaveTool("ffprobe")) GTEST_SKIP() << "ffprobe missing";
   struct Case {
