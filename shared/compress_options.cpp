@@ -116,46 +116,31 @@ void SaveCompressOptions(TIniFile& ini, const std::string& codecStatePath,
 
 const char* AviErrorText(std::int32_t code) {
   using namespace avierr;
-  switch (code) {
-    case kUnsupported:
-      return "Error unsupported";
-    case kBadFormat:
-      return "Bad format";
-    case kMemory:
-      return "Memory error";
-    case kInternal:
-      return "Selected codec does not support input format";
-    case kBadFlags:
-      return "Bad flags";
-    case kBadParam:
-      return "Bad parameter";
-    case kBadSize:
-      return "bad size";
-    case kBadHandle:
-      return "Bad handle";
-    case kFileRead:
-      return "Error reading file";
-    case kFileWrite:
-      return "Error writing file";
-    case kFileOpen:
-      return "Error opening file";
-    case kCompressor:
-      return "Compressor error";
-    case kNoCompressor:
-      return "There is no compressor";
-    case kReadOnly:
-      return "Read only";
-    case kNoData:
-      return "No data";
-    case kBufferTooSmall:
-      return "Buffer too small";
-    case kCantCompress:
-      return "Can not compress";
-    case kUserAbort:
-      return "Aborted by user";
-    case kError:
-      return "Unspecified error";
-    default:
-      return nullptr;
-  }
+  static const struct {
+    std::int32_t code;
+    const char* text;
+  } kTexts[] = {
+      {kUnsupported, "Error unsupported"},
+      {kBadFormat, "Bad format"},
+      {kMemory, "Memory error"},
+      {kInternal, "Selected codec does not support input format"},
+      {kBadFlags, "Bad flags"},
+      {kBadParam, "Bad parameter"},
+      {kBadSize, "bad size"},
+      {kBadHandle, "Bad handle"},
+      {kFileRead, "Error reading file"},
+      {kFileWrite, "Error writing file"},
+      {kFileOpen, "Error opening file"},
+      {kCompressor, "Compressor error"},
+      {kNoCompressor, "There is no compressor"},
+      {kReadOnly, "Read only"},
+      {kNoData, "No data"},
+      {kBufferTooSmall, "Buffer too small"},
+      {kCantCompress, "Can not compress"},
+      {kUserAbort, "Aborted by user"},
+      {kError, "Unspecified error"},
+  };
+  for (const auto& entry : kTexts)
+    if (entry.code == code) return entry.text;
+  return nullptr;
 }

@@ -57,7 +57,10 @@ void TCompressionDialog::BuildControls() {
   PresetBox = Named(new QComboBox, "PresetBox");
   for (const std::string& preset : EncoderPresets())
     PresetBox->addItem(preset.empty() ? tr("Default") : QString::fromStdString(preset));
+  LayOut();
+}
 
+void TCompressionDialog::LayOut() {
   auto* form = new QFormLayout;
   form->addRow(tr("&Compressor:"), CodecBox);
   form->addRow(QString(), CodecInfo);

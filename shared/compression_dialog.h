@@ -26,6 +26,7 @@ class TCompressionDialog : public QDialog {
 
  private:
   void BuildControls();
+  void LayOut();
   void LoadOptions();
   void CodecChanged();
 

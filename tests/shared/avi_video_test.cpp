@@ -79,7 +79,7 @@ TEST_P(AviRawTest, UncompressedFramesReadBackExactly) {
   }
 }
 
-TEST_P(AviRawTest, RiffLayout) {
+TEST_P(AviRawTest, RiffHeaders) {
   const TRawCase c = GetParam();
   const std::string path = Path("layout.avi");
   ASSERT_TRUE(WriteFile(path, c.width, c.height, c.bits, 3));
@@ -113,6 +113,13 @@ TEST_P(AviRawTest, RiffLayout) {
       EXPECT_TRUE(p[0] == q.rgbBlue && p[1] == q.rgbGreen && p[2] == q.rgbRed) << "entry " << i;
     }
   }
+}
+
+TEST_P(AviRawTest, RiffFramesAndIndex) {
+  const TRawCase c = GetParam();
+  const std::string path = Path("frames.avi");
+  ASSERT_TRUE(WriteFile(path, c.width, c.height, c.bits, 3));
+  const TRiffFile riff = ReadRiff(path);
   // The first stored row is the bottom one.
   const std::uint32_t stride = ((c.width * c.bits + 31) / 32) * 4;
   // FFmpeg's muxer names every video chunk "dc"; readers accept both names.

@@ -10,8 +10,8 @@
 #include <functional>
 
 #include "avi_test_util.h"
-#include "qt_test_app.h"
 #include "platform/ini_file.h"
+#include "qt_test_app.h"
 #include "shared/avi_video.h"
 #include "shared/compression_dialog.h"
 #include "shared/video_codecs.h"
