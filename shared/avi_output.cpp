@@ -224,6 +224,8 @@ std::int32_t TAviOutput::WriteEncoded(const std::uint8_t* bits, std::int64_t ind
   if (av_frame_make_writable(frame_) < 0) return avierr::kMemory;
   sws_scale(sws_, &rows, &stride, 0, picture_.Height(), frame_->data, frame_->linesize);
   frame_->pts = index;
+  // The MPEG-style encoders take a fixed quantiser from each frame, not from the context.
+  if (enc_->flags & AV_CODEC_FLAG_QSCALE) frame_->quality = enc_->global_quality;
   const int err = avcodec_send_frame(enc_, frame_);
   if (err < 0) return MapAvError(err, avierr::kInternal);  // the encoder refused the frame
   return Drain();

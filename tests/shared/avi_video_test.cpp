@@ -209,6 +209,53 @@ TEST_P(AviCodecTest, RoundTrip) {
   }
 }
 
+// Key-frame interval and quality reach the encoder: the file's index and size show them.
+class AviOptionsTest : public AviVideoTest {
+ protected:
+  TRiffFile Write(std::uint32_t code, std::int32_t quality, std::int32_t keyEvery) {
+    TCompressOptions options;
+    options.fccHandler = code;
+    options.dwQuality = quality;
+    options.dwKeyFrameEvery = keyEvery;
+    options.dwFlags = kCompressKeyFrames;
+    TVideoWriter writer;
+    writer.SetCompressOptions(options);
+    std::vector<TDIB> pictures;
+    for (int i = 0; i < 8; ++i) pictures.push_back(MakePicture(64, 48, 24, i));
+    const std::string path = Path("options.avi");
+    EXPECT_TRUE(writer.OpenOutput(&pictures[0], path));
+    for (int i = 0; i < 8; ++i) EXPECT_TRUE(writer.WriteFrame(pictures[i].Bits(), i));
+    EXPECT_TRUE(writer.CloseOutput());
+    return ReadRiff(path);
+  }
+  static std::uint32_t FrameBytes(const TRiffFile& riff) {
+    std::uint32_t sum = 0;
+    for (const TRiffChunk& c : riff.chunks) sum += c.id == "00dc" ? c.size : 0;
+    return sum;
+  }
+};
+
+TEST_F(AviOptionsTest, KeyFrameInterval) {
+  const std::uint32_t mpeg4 = MakeFourCC('F', 'M', 'P', '4');
+  if (!FindAvailableCodec(mpeg4)) GTEST_SKIP() << "no MPEG-4 encoder";
+  const TRiffFile riff = Write(mpeg4, 9000, 3);
+  const TRiffChunk* idx1 = riff.Find("idx1");
+  ASSERT_NE(idx1, nullptr);
+  ASSERT_EQ(idx1->size, 8u * 16u);
+  for (int i = 0; i < 8; ++i)
+    EXPECT_EQ((riff.U32(idx1->offset + 16 * i + 4) & 0x10u) != 0, i % 3 == 0) << "frame " << i;
+}
+
+TEST_F(AviOptionsTest, QualityChangesTheData) {
+  for (const char* code : {"FMP4", "MJPG", "H264"}) {
+    const std::uint32_t fourcc = MakeFourCC(code[0], code[1], code[2], code[3]);
+    if (!FindAvailableCodec(fourcc)) continue;
+    const std::uint32_t high = FrameBytes(Write(fourcc, 9000, 0));
+    const std::uint32_t low = FrameBytes(Write(fourcc, 500, 0));
+    EXPECT_LT(low, high) << code;
+  }
+}
+
 TEST_F(AviVideoTest, CodecNames) {
   TVideoWriter writer;
   std::string text;
