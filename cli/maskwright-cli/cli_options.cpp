@@ -7,8 +7,8 @@
 const char* const kUsage =
     "usage: maskwright-cli render MODEL.3ds -o MASK.bmp [--size WxH] [--rotate X,Y,Z]... "
     "[--move DX,DY,DZ]... [--progress]\n"
-    "       maskwright-cli export MODEL.3ds -o OUT.bmp [--size WxH] [--frames N] "
-    "[--turns X,Y,Z] [--scale-by xz] [--progress]\n";
+    "       maskwright-cli export MODEL.3ds -o OUT.bmp|OUT.avi [--size WxH] [--frames N] "
+    "[--turns X,Y,Z] [--scale-by xz] [--fps N] [--codec FOURCC] [--progress]\n";
 
 const char* const kHelpText =
     "Renders 8-bit depth masks (grey level = nearness) from 3DS models.\n"
@@ -17,6 +17,7 @@ const char* const kHelpText =
     "  render MODEL.3ds -o MASK.bmp   one depth mask of the model\n"
     "  export MODEL.3ds -o OUT.bmp    a turning animation as the BMP sequence\n"
     "                                 OUT.bmp0000.bmp, OUT.bmp0001.bmp, ...\n"
+    "  export MODEL.3ds -o OUT.avi    the same animation as the frames of an AVI file\n"
     "\n"
     "Options:\n"
     "  -o, --output FILE    file to write (required)\n"
@@ -30,6 +31,9 @@ const char* const kHelpText =
     "                       (default 0,1,0)\n"
     "  --scale-by AXES      export: the extents (letters of xyz, or none) that fix the depth\n"
     "                       range of the whole animation (default xz)\n"
+    "  --fps N              export to .avi: frames per second, 1..1000 (default 25)\n"
+    "  --codec FOURCC       export to .avi: codec by its four-character code (FFV1, HFYU,\n"
+    "                       ULRG, X264, MJPG, H264, FMP4); uncompressed when not given\n"
     "  --progress           show a progress bar on standard error\n"
     "  -h, --help           show this help\n"
     "\n"
@@ -120,6 +124,14 @@ void ApplyValue(const std::string& name, const std::string& value, TCliOptions& 
   } else if (name == "--scale-by") {
     exportOnly();
     ParseScaleBy(value, o);
+  } else if (name == "--fps") {
+    exportOnly();
+    o.fps = ParseInt(value, name, 1, 1000);
+  } else if (name == "--codec") {
+    exportOnly();
+    if (value.size() != 4)
+      throw TUsageError("--codec: expected four characters, got '" + value + "'");
+    o.codec = value;
   } else {
     throw TUsageError("unknown option '" + name + "'");
   }

@@ -19,6 +19,8 @@ struct TCliOptions {
   int frames = 60;
   int turns[3] = {0, 1, 0};
   bool byX = true, byY = false, byZ = true;
+  int fps = 25;       // export to .avi
+  std::string codec;  // export to .avi: four-character code, empty for uncompressed
   bool progress = false;
 };
 

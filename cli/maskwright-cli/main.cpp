@@ -14,6 +14,7 @@
 #include "maskwright/core/reader_3ds.h"
 #include "platform/bmp.h"
 #include "platform/errors.h"
+#include "shared/avi_video.h"
 
 namespace {
 
@@ -94,12 +95,47 @@ void Render(const TCliOptions& o, TMaskCore& core, TCliHost& host) {
   Save(core.Mask, o.output);
 }
 
-bool EndsWithBmp(const std::string& name) {
+bool EndsWith(const std::string& name, const char* wanted) {
   if (name.size() < 4) return false;
   std::string ext = name.substr(name.size() - 4);
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext == ".bmp";
+  return ext == wanted;
+}
+
+// The same turning animation as the frames of one AVI file.
+void ExportAvi(const TCliOptions& o, TMaskCore& core, TCliHost& host) {
+  TVideoWriter writer;
+  TCompressOptions options;
+  if (!o.codec.empty())
+    options.fccHandler = MakeFourCC(o.codec[0], o.codec[1], o.codec[2], o.codec[3]);
+  writer.SetCompressOptions(options);
+  std::string name;
+  writer.CodecName(name);
+  if (options.fccHandler != 0 && name == "UNCOMPRESSED")
+    std::fprintf(stderr, "maskwright-cli: codec %s is not available; writing uncompressed frames\n",
+                 o.codec.c_str());
+  writer.SetFrameRate(static_cast<std::uint16_t>(o.fps));
+  core.ExportOpen = true;
+  GetMaxBox(core, o.byX, o.byY, o.byZ);
+  PrepareRotation(core, o.turns[0], o.turns[1], o.turns[2], o.frames);
+  std::string error;
+  for (int i = 0; i < o.frames; ++i) {
+    RenderFrame(core, host);
+    if (i == 0 && !writer.OpenOutput(&core.Mask, o.output)) {
+      writer.ErrorText(error);
+      if (!error.empty()) error = " (" + error + ")";
+      throw TCliError(o.output + ": cannot create file" + error);
+    }
+    if (!writer.WriteFrame(core.Mask.Bits(), i)) {
+      writer.ErrorText(error);
+      writer.CloseOutput();
+      throw TCliError(o.output + ": Error writing rendered frame: " + error);
+    }
+    host.bar->Show((i + 1) * 100 / o.frames);
+  }
+  host.bar->Finish();
+  if (!writer.CloseOutput()) throw TCliError(o.output + ": Error writing file");
 }
 
 void Export(const TCliOptions& o, TMaskCore& core, TCliHost& host) {
@@ -115,9 +151,10 @@ void Export(const TCliOptions& o, TMaskCore& core, TCliHost& host) {
 }
 
 int Run(const TCliOptions& o) {
-  if (o.command == TCliOptions::kExport && !EndsWithBmp(o.output))
+  const bool avi = o.command == TCliOptions::kExport && EndsWith(o.output, ".avi");
+  if (o.command == TCliOptions::kExport && !avi && !EndsWith(o.output, ".bmp"))
     throw TUsageError(
-        "export: OUT must end in .bmp (the sequence is OUT0000.bmp, OUT0001.bmp, ...)");
+        "export: OUT must end in .bmp (the sequence is OUT0000.bmp, OUT0001.bmp, ...) or .avi");
   TProgressBar bar(o.progress);
   TCliHost host;
   host.bar = &bar;
@@ -125,10 +162,9 @@ int Run(const TCliOptions& o) {
   core.PicWidth = o.width;
   core.PicHeight = o.height;
   LoadOrFail(core, host, o.model);
-  if (o.command == TCliOptions::kRender)
-    Render(o, core, host);
-  else
-    Export(o, core, host);
+  if (o.command == TCliOptions::kRender) Render(o, core, host);
+  else if (avi) ExportAvi(o, core, host);
+  else Export(o, core, host);
   return 0;
 }
 

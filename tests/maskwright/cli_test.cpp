@@ -162,7 +162,9 @@ TEST_F(CliTest, UsageErrorsGiveStatus2) {
       "export " + m + " -o " + o + " --turns 0,101,0",
       "export " + m + " -o " + o + " --scale-by xw",
       "export " + m + " -o " + o + " --rotate 1,0,0",
-      "export " + m + " -o " + dir_.File("o.avi"),
+      "export " + m + " -o " + dir_.File("o.png"),
+      "render " + m + " -o " + o + " --fps 10",
+      "export " + m + " -o " + dir_.File("o.avi") + " --codec FFV",
   };
   for (const std::string& args : cases) {
     const TRun r = Run(args);
@@ -176,7 +178,7 @@ TEST_F(CliTest, HelpNamesEveryOption) {
   const TRun r = Run("--help");
   EXPECT_EQ(r.status, 0);
   for (const char* option : {"render", "export", "-o", "--size", "--rotate", "--move", "--frames",
-                             "--turns", "--scale-by", "--progress", "--help"})
+                             "--turns", "--scale-by", "--fps", "--codec", "--progress", "--help"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
