@@ -88,52 +88,6 @@ void Reduce8(const std::uint8_t* row, int ov, TDIB& output, std::uint8_t* out) {
   }
 }
 
-// Exact nearest entry (smallest squared distance, lowest index on ties) through 8 x 8 x 8 cells,
-// each listing only the entries that can be nearest somewhere inside it. A render that mixes
-// random dots asks for tens of thousands of new colours; a full search each is the bottleneck.
-class TNearestGrid {
- public:
-  explicit TNearestGrid(const TColorTable& table) : table_(table) {}
-  std::uint8_t Find(int r, int g, int b) {
-    const int cell = (r >> 5) << 6 | (g >> 5) << 3 | (b >> 5);
-    if (!built_[cell]) Build(cell);
-    int best = 0, bestDist = std::numeric_limits<int>::max();
-    for (const std::uint8_t i : candidates_[cell]) {
-      const int dr = table_[i].rgbRed - r, dg = table_[i].rgbGreen - g, db = table_[i].rgbBlue - b;
-      const int d = dr * dr + dg * dg + db * db;
-      if (d < bestDist) bestDist = d, best = i;
-    }
-    return static_cast<std::uint8_t>(best);
-  }
-
- private:
-  // An entry farther from the whole cell than some entry's farthest point can never win there.
-  void Build(int cell) {
-    const int lo[3] = {(cell >> 6) * 32, ((cell >> 3) & 7) * 32, (cell & 7) * 32};
-    int nearest[256], bound = std::numeric_limits<int>::max();
-    for (int i = 0; i < 256; ++i) {
-      const int v[3] = {table_[i].rgbRed, table_[i].rgbGreen, table_[i].rgbBlue};
-      int near = 0, far = 0;
-      for (int c = 0; c < 3; ++c) {
-        const int below = lo[c] - v[c], above = v[c] - (lo[c] + 31);
-        const int gap = std::max({below, above, 0});
-        const int reach = std::max(v[c] - lo[c], lo[c] + 31 - v[c]);
-        near += gap * gap;
-        far += reach * reach;
-      }
-      nearest[i] = near;
-      bound = std::min(bound, far);
-    }
-    for (int i = 0; i < 256; ++i)
-      if (nearest[i] <= bound) candidates_[cell].push_back(static_cast<std::uint8_t>(i));
-    built_[cell] = true;
-  }
-
-  TColorTable table_;
-  std::array<std::vector<std::uint8_t>, 512> candidates_;
-  std::array<bool, 512> built_{};
-};
-
 // Twofold oversampling mixes pairs of entries. The nearest entry of each pair's mean is kept per
 // pair (the mean does not depend on the order).
 class TPairReducer {

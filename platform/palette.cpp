@@ -1,5 +1,6 @@
 #include "platform/palette.h"
 
+#include <algorithm>
 #include <limits>
 
 int NearestPaletteIndex(const TColorTable& table, int r, int g, int b) {
@@ -18,31 +19,27 @@ int NearestPaletteIndex(const TColorTable& table, int r, int g, int b) {
   return best;
 }
 
-TNearestPalette::TNearestPalette(const TColorTable& table)
-    : table_(table),
-      red_(256),
-      green_(256),
-      blue_(256),
-      keys_(std::size_t{1} << kBits, 0),
-      values_(std::size_t{1} << kBits, 0) {
+// An entry whose nearest point of the cell is farther than some entry's farthest point can never
+// win inside the cell. Tied winners all pass, in index order, so the lowest index still wins.
+void TNearestGrid::Build(int cell) {
+  const int lo[3] = {(cell >> 6) * 32, ((cell >> 3) & 7) * 32, (cell & 7) * 32};
+  int nearest[256], bound = std::numeric_limits<int>::max();
   for (int i = 0; i < 256; ++i) {
-    red_[i] = table[i].rgbRed;
-    green_[i] = table[i].rgbGreen;
-    blue_[i] = table[i].rgbBlue;
+    const int v[3] = {table_[i].rgbRed, table_[i].rgbGreen, table_[i].rgbBlue};
+    int near = 0, far = 0;
+    for (int c = 0; c < 3; ++c) {
+      const int gap = std::max({lo[c] - v[c], v[c] - (lo[c] + 31), 0});
+      const int reach = std::max(v[c] - lo[c], lo[c] + 31 - v[c]);
+      near += gap * gap;
+      far += reach * reach;
+    }
+    nearest[i] = near;
+    bound = std::min(bound, far);
   }
+  for (int i = 0; i < 256; ++i)
+    if (nearest[i] <= bound) candidates_[cell].push_back(static_cast<std::uint8_t>(i));
+  built_[cell] = true;
 }
 
-std::uint8_t TNearestPalette::Miss(std::uint32_t key, std::uint32_t slot, int r, int g, int b) {
-  // Distances first (vectorises), then the lowest index of the minimum.
-  std::int32_t dist[256];
-  for (int i = 0; i < 256; ++i) {
-    const std::int32_t dr = red_[i] - r, dg = green_[i] - g, db = blue_[i] - b;
-    dist[i] = dr * dr + dg * dg + db * db;
-  }
-  int best = 0;
-  for (int i = 1; i < 256; ++i)
-    if (dist[i] < dist[best]) best = i;
-  keys_[slot] = key;
-  values_[slot] = static_cast<std::uint8_t>(best);
-  return values_[slot];
-}
+TNearestPalette::TNearestPalette(const TColorTable& table)
+    : grid_(table), keys_(std::size_t{1} << kBits, 0), values_(std::size_t{1} << kBits, 0) {}

@@ -61,6 +61,25 @@ TEST(NearestPaletteTest, CacheAgreesWithThePlainLookup) {
     }
 }
 
+TEST(NearestPaletteTest, GridAgreesOnCellEdgesForClusteredPalettes) {
+  TColorTable fewColours{};  // mostly black duplicates and a few colours in one corner
+  fewColours[40] = QuadOf(MakeColor(250, 250, 250));
+  fewColours[41] = QuadOf(MakeColor(31, 32, 33));
+  fewColours[42] = QuadOf(MakeColor(32, 31, 0));
+  TColorTable darkened{};  // like the dot palette: colours at 1/1 .. 1/8 brightness
+  for (int i = 0; i < 256; ++i)
+    darkened[i] = QuadOf(MakeColor(255 / (i % 8 + 1), (i * 37 % 256) / (i % 8 + 1), (i / 8) * 8));
+  const TColorTable tables[] = {GreyRamp(), HalftonePalette(), fewColours, darkened};
+  const int levels[] = {0, 1, 30, 31, 32, 33, 63, 64, 95, 96, 127, 128, 159, 160, 200, 223, 224, 254, 255};
+  for (const TColorTable& t : tables) {
+    TNearestGrid grid(t);
+    for (int r : levels)
+      for (int g : levels)
+        for (int b : levels)
+          ASSERT_EQ(grid.Find(r, g, b), NearestPaletteIndex(t, r, g, b)) << r << "," << g << "," << b;
+  }
+}
+
 TEST(NearestPaletteTest, PictureLookupFollowsANewTable) {
   TDIB dib;
   dib.SetColorTable(GreyRamp());
