@@ -21,13 +21,13 @@ void TDIB::SetSize(int width, int height, int bitCount) {
   height_ = height;
   bitCount_ = bitCount;
   stride_ = stride;
-  bits_.assign(total, 0);
+  bits_ = TPixelBuffer(total);
 }
 
 void TDIB::Clear() {
   width_ = height_ = 0;
   stride_ = 0;
-  bits_.clear();
+  bits_ = TPixelBuffer();
 }
 
 void TDIB::SetColorTable(const TColorTable& table) {
@@ -101,7 +101,9 @@ void TDIB::MirrorTopBottom() {
     std::swap_ranges(ScanLine(a), ScanLine(a) + stride_, ScanLine(b));
 }
 
-void TDIB::FillBlack() { std::fill(bits_.begin(), bits_.end(), 0); }
+void TDIB::FillBlack() {
+  if (bits_.size()) std::memset(bits_.data(), 0, bits_.size());
+}
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/color.h"
+#include "platform/pixel_buffer.h"
 
 class TNearestPalette;
 
@@ -71,7 +72,7 @@ class TDIB {
   int height_ = 0;
   int bitCount_ = 24;
   std::size_t stride_ = 0;
-  std::vector<std::uint8_t> bits_;
+  TPixelBuffer bits_;
   TColorTable table_{};
   mutable std::shared_ptr<TNearestPalette> nearest_;
 };
