@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
+
 namespace cli_test {
 
 struct TResult {
@@ -33,22 +35,8 @@ inline std::string Slurp(const std::filesystem::path& p) {
   return ss.str();
 }
 
-class TScratch : public ::testing::Test {
+class TScratch : public testsupport::TTempDirTest {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    dir_ = std::filesystem::temp_directory_path() /
-           ("dwcli_" + std::to_string(::getpid()) + "_" + name);
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
   TResult Run(const std::string& tool, const std::vector<std::string>& args) const {
     std::string cmd = Quote(tool);
     for (const auto& a : args) cmd.append(" ").append(Quote(a));
@@ -74,8 +62,6 @@ class TScratch : public ::testing::Test {
     }
     return found;
   }
-
-  std::filesystem::path dir_;
 };
 
 inline int LineCount(const std::string& s) {

@@ -15,6 +15,7 @@
 #include "platform/jpeg.h"
 #include "platform/palette.h"
 #include "platform/png.h"
+#include "../support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -61,13 +62,10 @@ struct TRecordingHost : TRenderHost {
   }
 };
 
-class PipelineTest : public ::testing::Test {
+class PipelineTest : public testsupport::TTempDirTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("pipeline_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
+    TTempDirTest::SetUp();
     host_.engine = &engine_;
     engine_.Host = &host_;
     TStereoParams& p = engine_.Params;
@@ -75,9 +73,6 @@ class PipelineTest : public ::testing::Test {
     p.MaskFileName = WriteMask("mask.bmp");
     p.FonFileName = WriteTexture24("texture.bmp");
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
   // 8-bit mask: a bright square on depth 0, with a table that is not a grey ramp.
   std::string WriteMask(const std::string& name, int w = 60, int h = 20) {
@@ -109,7 +104,6 @@ class PipelineTest : public ::testing::Test {
 
   TEngine engine_;
   TRecordingHost host_;
-  fs::path dir_;
 };
 
 TEST_F(PipelineTest, MissingFilesDoNothing) {

@@ -6,23 +6,20 @@
 #include <fstream>
 
 #include "platform/atomic_file.h"
+#include "../support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class IniFileTest : public ::testing::Test {
+class IniFileTest : public testsupport::TTempDirTest {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("ini_test_" + std::to_string(::getpid()) + "_" +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-    path_ = (dir_ / "Settings.cfg").string();
+    TTempDirTest::SetUp();
+    path_ = Path("Settings.cfg");
   }
-  void TearDown() override { fs::remove_all(dir_); }
   void Write(const std::string& text) { std::ofstream(path_) << text; }
 
-  fs::path dir_;
   std::string path_;
 };
 

@@ -13,26 +13,14 @@
 
 #include "platform/dib.h"
 #include "platform/errors.h"
+#include "../support/temp_dir.h"
 
 namespace testsupport {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A fresh folder per test, removed afterwards.
-class TempDirTest : public ::testing::Test {
+class TempDirTest : public TTempDirTest {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    dir_ = std::filesystem::temp_directory_path() /
-           ("dw_platform_" + std::to_string(::getpid()) + "_" + name);
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string Path(const std::string& file) const { return (dir_ / file).string(); }
   std::string Save(const std::string& file, const Bytes& bytes) const {
     const std::string path = Path(file);
     std::ofstream(path, std::ios::binary)
@@ -44,8 +32,6 @@ class TempDirTest : public ::testing::Test {
     std::ifstream in(Path(file), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
   }
-
-  std::filesystem::path dir_;
 };
 
 // Little-endian byte builder.

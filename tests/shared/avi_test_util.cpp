@@ -10,20 +10,6 @@
 
 namespace avitest {
 
-void TempDirTest::SetUp() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(info->test_suite_name()) + "_" + info->name();
-  for (char& c : name)
-    if (c == '/') c = '_';
-  dir_ = fs::temp_directory_path() / ("avi_test_" + std::to_string(::getpid()) + "_" + name);
-  fs::create_directories(dir_);
-}
-
-void TempDirTest::TearDown() {
-  std::error_code ec;
-  fs::remove_all(dir_, ec);
-}
-
 TDIB MakePicture(int width, int height, int bitCount, int frame) {
   TDIB dib;
   if (bitCount == 8) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "../support/temp_dir.h"
 // Helpers of the AVI tests: temporary folders, test pictures, a small RIFF walker and running the
 // ffmpeg tools.
 #include <gtest/gtest.h>
@@ -15,13 +16,7 @@ namespace avitest {
 namespace fs = std::filesystem;
 
 // A fresh folder per test, removed afterwards.
-class TempDirTest : public ::testing::Test {
- protected:
-  void SetUp() override;
-  void TearDown() override;
-  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  fs::path dir_;
-};
+using TempDirTest = testsupport::TTempDirTest;
 
 // A picture whose pixels differ per frame and per position; 8-bit ones get a colourful table.
 TDIB MakePicture(int width, int height, int bitCount, int frame);
