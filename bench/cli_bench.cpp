@@ -22,7 +22,8 @@ std::string Scratch() {
     for (int y = 0; y < 1080; ++y)
       for (int x = 0; x < 1920; ++x) {
         const double r = std::hypot(x - 960.0, y - 540.0);
-        mask.ScanLine(y)[x] = r < 400 ? static_cast<std::uint8_t>(255 * std::sqrt(1 - r * r / 160000)) : 0;
+        mask.ScanLine(y)[x] =
+            r < 400 ? static_cast<std::uint8_t>(255 * std::sqrt(1 - r * r / 160000)) : 0;
       }
     WritePng(mask, (d / "depth.png").string());
     return d.string();
@@ -35,8 +36,8 @@ void BM_RenderCommandFullHdPng(benchmark::State& state) {
   TRenderOptions o;
   o.mask = dir + "/depth.png";
   o.output = dir + "/out.png";
-  const char* sets[][2] = {{"Randm", "1"},      {"UseGradient", "0"}, {"CustomRez", "1"},
-                           {"PWidth", "1920"},  {"PHeight", "1080"},  {"Oversampling", "1"},
+  const char* sets[][2] = {{"Randm", "1"},     {"UseGradient", "0"}, {"CustomRez", "1"},
+                           {"PWidth", "1920"}, {"PHeight", "1080"},  {"Oversampling", "1"},
                            {"Base", "264"}};
   for (const auto& s : sets) o.settings.push_back({"Options", s[0], s[1]});
   for (int i = 0; i < 16; ++i)

@@ -42,7 +42,8 @@ void WriteFileAtomically(const std::string& path, const std::function<bool(std::
     throw;
   }
   if (!ok) fail("cannot write file");
-  if (std::fflush(f) != 0 || std::ferror(f)) fail(std::string("cannot write file: ") + std::strerror(errno));
+  if (std::fflush(f) != 0 || std::ferror(f))
+    fail(std::string("cannot write file: ") + std::strerror(errno));
   // New files get the usual permissions (mkstemp makes them 0600).
   const mode_t mask = umask(0);
   umask(mask);

@@ -11,8 +11,15 @@ TDIB::TDIB() = default;
 void TDIB::SetSize(int width, int height, int bitCount) {
   if (width < 0 || height < 0) throw std::invalid_argument("negative picture size");
   switch (bitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: throw std::invalid_argument("unsupported bit count");
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+      break;
+    default:
+      throw std::invalid_argument("unsupported bit count");
   }
   const std::size_t stride = ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
   const std::size_t total = stride * static_cast<std::size_t>(height);
@@ -45,12 +52,17 @@ std::uint8_t TDIB::NearestIndex(int r, int g, int b) const { return Nearest().Fi
 std::uint32_t TDIB::PixelValue(int x, int y) const {
   const std::uint8_t* row = ScanLine(y);
   switch (bitCount_) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 15) : (row[x >> 1] >> 4);
-    case 8: return row[x];
-    case 16: return static_cast<std::uint32_t>(row[2 * x] | (row[2 * x + 1] << 8));
-    case 24: return static_cast<std::uint32_t>(row[3 * x] | (row[3 * x + 1] << 8) |
-                                               (row[3 * x + 2] << 16));
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4:
+      return (x & 1) ? (row[x >> 1] & 15) : (row[x >> 1] >> 4);
+    case 8:
+      return row[x];
+    case 16:
+      return static_cast<std::uint32_t>(row[2 * x] | (row[2 * x + 1] << 8));
+    case 24:
+      return static_cast<std::uint32_t>(row[3 * x] | (row[3 * x + 1] << 8) |
+                                        (row[3 * x + 2] << 16));
     default: {
       std::uint32_t v;
       std::memcpy(&v, row + 4 * x, 4);
@@ -62,12 +74,16 @@ std::uint32_t TDIB::PixelValue(int x, int y) const {
 TColor TDIB::PixelColor(int x, int y) const {
   const std::uint32_t v = PixelValue(x, y);
   switch (bitCount_) {
-    case 1: case 4: case 8: return ColorOf(table_[v & 255]);
+    case 1:
+    case 4:
+    case 8:
+      return ColorOf(table_[v & 255]);
     case 16: {
       const int b5 = v & 31, g5 = (v >> 5) & 31, r5 = (v >> 10) & 31;
       return MakeColor((r5 << 3) | (r5 >> 2), (g5 << 3) | (g5 >> 2), (b5 << 3) | (b5 >> 2));
     }
-    default: return MakeColor((v >> 16) & 255, (v >> 8) & 255, v & 255);
+    default:
+      return MakeColor((v >> 16) & 255, (v >> 8) & 255, v & 255);
   }
 }
 
@@ -83,7 +99,8 @@ void TDIB::MirrorLeftRight() {
           row[x >> 3] = static_cast<std::uint8_t>(v ? (row[x >> 3] | m) : (row[x >> 3] & ~m));
         } else {
           std::uint8_t& byte = row[x >> 1];
-          byte = static_cast<std::uint8_t>((x & 1) ? ((byte & 0xF0) | v) : ((byte & 0x0F) | (v << 4)));
+          byte =
+              static_cast<std::uint8_t>((x & 1) ? ((byte & 0xF0) | v) : ((byte & 0x0F) | (v << 4)));
         }
       }
     return;

@@ -82,8 +82,8 @@ void TIniFile::Parse(const std::string& text) {
     if (line.empty() || line[0] == ';') continue;
     if (line[0] == '[') {
       const std::size_t close = line.find(']');
-      const std::string name = Trim(line.substr(1, close == std::string::npos ? std::string::npos
-                                                                             : close - 1));
+      const std::string name =
+          Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
       current = FindSection(name);
       if (!current) {
         sections_.push_back({name, {}});

@@ -37,14 +37,16 @@ namespace {
 
 TRenderOptions::TSetting ParseSetting(const std::string& text) {
   const std::size_t eq = text.find('=');
-  if (eq == std::string::npos || eq == 0) throw TUsageError("--set needs KEY=VALUE, got '" + text + "'");
+  if (eq == std::string::npos || eq == 0)
+    throw TUsageError("--set needs KEY=VALUE, got '" + text + "'");
   std::string name = text.substr(0, eq);
   std::string section = "Options";
   const std::size_t dot = name.find('.');
   if (dot != std::string::npos) {
     section = name.substr(0, dot);
     name = name.substr(dot + 1);
-    if (section.empty() || name.empty()) throw TUsageError("--set needs SECTION.KEY=VALUE, got '" + text + "'");
+    if (section.empty() || name.empty())
+      throw TUsageError("--set needs SECTION.KEY=VALUE, got '" + text + "'");
   }
   return {section, name, text.substr(eq + 1)};
 }
@@ -63,16 +65,25 @@ TCommand ParseArguments(const std::vector<std::string>& args, TRenderOptions& op
       return args[++i];
     };
     if (a == "-h" || a == "--help") return TCommand::Help;
-    if (a == "-o" || a == "--output") options.output = value();
-    else if (a == "--texture") options.texture = value();
-    else if (a == "--config") options.config = value();
-    else if (a == "--set") options.settings.push_back(ParseSetting(value()));
-    else if (a == "--blend") options.blend = true;
-    else if (a == "--progress") options.progress = true;
-    else if (a.size() > 1 && a[0] == '-') throw TUsageError("unknown option '" + a + "'");
-    else positional.push_back(a);
+    if (a == "-o" || a == "--output")
+      options.output = value();
+    else if (a == "--texture")
+      options.texture = value();
+    else if (a == "--config")
+      options.config = value();
+    else if (a == "--set")
+      options.settings.push_back(ParseSetting(value()));
+    else if (a == "--blend")
+      options.blend = true;
+    else if (a == "--progress")
+      options.progress = true;
+    else if (a.size() > 1 && a[0] == '-')
+      throw TUsageError("unknown option '" + a + "'");
+    else
+      positional.push_back(a);
   }
-  if (positional.size() != 1) throw TUsageError(positional.empty() ? "no MASK given" : "more than one MASK given");
+  if (positional.size() != 1)
+    throw TUsageError(positional.empty() ? "no MASK given" : "more than one MASK given");
   options.mask = positional[0];
   if (options.output.empty()) throw TUsageError("no output given (-o OUT)");
   return TCommand::Render;

@@ -25,7 +25,8 @@ TFormat OutputFormat(const std::string& path) {
   std::string ext = (dot == std::string::npos || (slash != std::string::npos && dot < slash))
                         ? std::string()
                         : path.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   if (ext == ".bmp") return TFormat::Bmp;
   if (ext == ".jpg" || ext == ".jpeg") return TFormat::Jpeg;
   if (ext == ".png") return TFormat::Png;
@@ -62,8 +63,8 @@ class TCliHost : public TQuietHost {
 };
 
 TIniFile LoadSettings(const TRenderOptions& options) {
-  TIniFile ini = TIniFile::FromText(options.config.empty() ? std::string()
-                                                           : ReadWholeFile(options.config));
+  TIniFile ini =
+      TIniFile::FromText(options.config.empty() ? std::string() : ReadWholeFile(options.config));
   for (const auto& s : options.settings) ini.WriteString(s.section, s.key, s.value);
   return ini;
 }
@@ -74,9 +75,15 @@ void RequireFile(const std::string& path) {
 
 void WriteOutput(const TDIB& picture, const std::string& path, TFormat format, int quality) {
   switch (format) {
-    case TFormat::Bmp: WriteBmp(picture, path); break;
-    case TFormat::Jpeg: WriteJpeg(picture, path, quality); break;
-    case TFormat::Png: WritePng(picture, path); break;
+    case TFormat::Bmp:
+      WriteBmp(picture, path);
+      break;
+    case TFormat::Jpeg:
+      WriteJpeg(picture, path, quality);
+      break;
+    case TFormat::Png:
+      WritePng(picture, path);
+      break;
   }
 }
 

@@ -162,9 +162,12 @@ int Run(const TCliOptions& o) {
   core.PicWidth = o.width;
   core.PicHeight = o.height;
   LoadOrFail(core, host, o.model);
-  if (o.command == TCliOptions::kRender) Render(o, core, host);
-  else if (avi) ExportAvi(o, core, host);
-  else Export(o, core, host);
+  if (o.command == TCliOptions::kRender)
+    Render(o, core, host);
+  else if (avi)
+    ExportAvi(o, core, host);
+  else
+    Export(o, core, host);
   return 0;
 }
 

@@ -66,7 +66,8 @@ class DotweaveCliErrors : public cli_test::TScratch {
   }
   std::string Corrupt(const std::string& good, const std::string& name, std::size_t from) {
     std::string bytes = cli_test::Slurp(Path(good));
-    for (std::size_t i = from; i < bytes.size(); i += 7) bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
+    for (std::size_t i = from; i < bytes.size(); i += 7)
+      bytes[i] = static_cast<char>(bytes[i] ^ 0x5A);
     WriteBytes(Path(name), bytes);
     return Path(name);
   }
@@ -99,7 +100,8 @@ TEST_F(DotweaveCliErrors, UnreadableInputsExitWithOneAndNameTheFile) {
       const TResult r = Run(kCli, {"render", mask, "-o", Path(out), "--set", "Randm=1"});
       EXPECT_EQ(r.status, 1) << mask << ": " << r.err;
       EXPECT_EQ(cli_test::LineCount(r.err), 1) << r.err;
-      EXPECT_NE(r.err.find(std::filesystem::path(mask).filename().string()), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find(std::filesystem::path(mask).filename().string()), std::string::npos)
+          << r.err;
       EXPECT_FALSE(std::filesystem::exists(Path(out))) << "no output after a failure: " << mask;
     }
   }
@@ -127,11 +129,16 @@ TEST_F(DotweaveCliErrors, UnreadableTextureOrConfigExitWithOne) {
 
 TEST_F(DotweaveCliErrors, SettingsTheRendererCannotUseAreRefused) {
   const std::vector<std::vector<std::string>> cases = {
-      {"DDepth=0"},      {"BitRate=16"}, {"Oversampling=0"},
-      {"Base=0"},        {"CustomRez=1", "PWidth=100000"}, {"CustomRez=1", "PWidth=-5"},
+      {"DDepth=0"},
+      {"BitRate=16"},
+      {"Oversampling=0"},
+      {"Base=0"},
+      {"CustomRez=1", "PWidth=100000"},
+      {"CustomRez=1", "PWidth=-5"},
   };
   for (const auto& settings : cases) {
-    std::vector<std::string> args = {"render", Path("good.bmp"), "-o", Path("o.png"), "--set", "Randm=1"};
+    std::vector<std::string> args = {"render",      Path("good.bmp"), "-o",
+                                     Path("o.png"), "--set",          "Randm=1"};
     for (const auto& s : settings) args.insert(args.end(), {"--set", s});
     const TResult r = Run(kCli, args);
     EXPECT_EQ(r.status, 1) << settings.back() << ": " << r.err;
@@ -149,13 +156,15 @@ TEST_F(DotweaveCliErrors, UnwritableOutputExitsWithOneAndKeepsNoPartialFile) {
   if (::geteuid() != 0) {  // root writes anywhere
     std::filesystem::create_directory(Path("ro"));
     ::chmod(Path("ro").c_str(), 0555);
-    const TResult readOnly = Run(kCli, {"render", Path("good.bmp"), "-o", Path("ro/o.bmp"), "--set", "Randm=1"});
+    const TResult readOnly =
+        Run(kCli, {"render", Path("good.bmp"), "-o", Path("ro/o.bmp"), "--set", "Randm=1"});
     EXPECT_EQ(readOnly.status, 1);
     ::chmod(Path("ro").c_str(), 0755);
   }
   // An existing output is replaced whole or not at all.
   WriteBytes(Path("keep.bmp"), "old");
-  const TResult bad = Run(kCli, {"render", Path("missing.bmp"), "-o", Path("keep.bmp"), "--set", "Randm=1"});
+  const TResult bad =
+      Run(kCli, {"render", Path("missing.bmp"), "-o", Path("keep.bmp"), "--set", "Randm=1"});
   EXPECT_EQ(bad.status, 1);
   EXPECT_EQ(cli_test::Slurp(Path("keep.bmp")), "old");
 }

@@ -57,20 +57,30 @@ class DotweaveCli : public cli_test::TScratch {
     for (int i = 0; i < 6; ++i) SetPixel24(tex, i, 0, kLetters[i]);
     WriteBmp(tex, Path("letters.bmp"));
   }
-  std::vector<std::string> OneRowArgs(int algorithm, int direction, int bits, const std::string& out) {
-    return {"render", Path("row_mask.bmp"), "-o", Path(out), "--texture", Path("letters.bmp"),
-            "--set", "CustomRez=1", "--set", "PWidth=24", "--set", "PHeight=1", "--set", "Base=6",
-            "--set", "Oversampling=1", "--set", "DDepth=14", "--set", "PerSent=100",
-            "--set", "StretchMode=0", "--set", "Algorithm=" + std::to_string(algorithm),
-            "--set", "RenderDirection=" + std::to_string(direction),
-            "--set", "BitRate=" + std::to_string(bits)};
+  std::vector<std::string> OneRowArgs(int algorithm, int direction, int bits,
+                                      const std::string& out) {
+    return {"render",    Path("row_mask.bmp"),
+            "-o",        Path(out),
+            "--texture", Path("letters.bmp"),
+            "--set",     "CustomRez=1",
+            "--set",     "PWidth=24",
+            "--set",     "PHeight=1",
+            "--set",     "Base=6",
+            "--set",     "Oversampling=1",
+            "--set",     "DDepth=14",
+            "--set",     "PerSent=100",
+            "--set",     "StretchMode=0",
+            "--set",     "Algorithm=" + std::to_string(algorithm),
+            "--set",     "RenderDirection=" + std::to_string(direction),
+            "--set",     "BitRate=" + std::to_string(bits)};
   }
   void WriteSphereMask(const std::string& name) {
     TDIB mask = Grey8(64, 48, 0);
     for (int y = 0; y < 48; ++y)
       for (int x = 0; x < 64; ++x) {
         const int dx = x - 32, dy = y - 24;
-        if (dx * dx + dy * dy < 400) mask.ScanLine(y)[x] = static_cast<std::uint8_t>(255 - 10 * (dx * dx + dy * dy) / 40);
+        if (dx * dx + dy * dy < 400)
+          mask.ScanLine(y)[x] = static_cast<std::uint8_t>(255 - 10 * (dx * dx + dy * dy) / 40);
       }
     WriteBmp(mask, Path(name));
   }
@@ -103,8 +113,8 @@ TEST_F(DotweaveCli, OneRowExampleGivesTheDefinedStrings) {
 TEST_F(DotweaveCli, SameCommandTwiceWritesIdenticalFiles) {
   WriteSphereMask("mask.bmp");
   for (const char* ext : {".png", ".bmp", ".jpg"}) {
-    std::vector<std::string> args = {"render", Path("mask.bmp"), "-o", "", "--set", "Randm=1",
-                                     "--set", "BitRate=8"};
+    std::vector<std::string> args = {"render", Path("mask.bmp"), "-o",    "",
+                                     "--set",  "Randm=1",        "--set", "BitRate=8"};
     args[3] = Path(std::string("a") + ext);
     ASSERT_EQ(Run(kCli, args).status, 0);
     args[3] = Path(std::string("b") + ext);
@@ -123,14 +133,14 @@ TEST_F(DotweaveCli, SettingsComeFromDefaultsThenConfigThenSet) {
     std::vector<std::string> extra;
     int width, height, bits;
   } cases[] = {
-      {{}, 1024, 768, 8},                                         // preset of Resolution wins
-      {{"--set", "CustomRez=1"}, 700, 480, 8},                     // PWidth from the file
+      {{}, 1024, 768, 8},                       // preset of Resolution wins
+      {{"--set", "CustomRez=1"}, 700, 480, 8},  // PWidth from the file
       {{"--set", "Resolution=1", "--set", "BitRate=24"}, 800, 600, 24},
-      {{"--set", "Resolution=7"}, 640, 480, 8},                    // unknown preset: 640 x 480
+      {{"--set", "Resolution=7"}, 640, 480, 8},  // unknown preset: 640 x 480
   };
   for (const Case& c : cases) {
-    std::vector<std::string> args = {"render", Path("mask.bmp"), "-o", Path("out.bmp"), "--config",
-                                     Path("Dotweave.cfg")};
+    std::vector<std::string> args = {"render",        Path("mask.bmp"), "-o",
+                                     Path("out.bmp"), "--config",       Path("Dotweave.cfg")};
     args.insert(args.end(), c.extra.begin(), c.extra.end());
     const TResult r = Run(kCli, args);
     ASSERT_EQ(r.status, 0) << r.err;
@@ -145,15 +155,16 @@ TEST_F(DotweaveCli, OddBaseIsRaisedToEven) {
   // With a flat mask algorithm 0 repeats the pattern row at exactly Base pixels.
   TDIB flat = Grey8(32, 32, 0);
   WriteBmp(flat, Path("flat.bmp"));
-  const TResult r = Run(kCli, {"render", Path("flat.bmp"), "-o", Path("out.bmp"), "--set", "Randm=1",
-                               "--set", "Base=89", "--set", "Algorithm=0", "--set", "Oversampling=1",
-                               "--set", "DotNum=640"});
+  const TResult r = Run(
+      kCli, {"render", Path("flat.bmp"), "-o", Path("out.bmp"), "--set", "Randm=1", "--set",
+             "Base=89", "--set", "Algorithm=0", "--set", "Oversampling=1", "--set", "DotNum=640"});
   ASSERT_EQ(r.status, 0) << r.err;
   const TDIB out = ReadBmp(Path("out.bmp"));
   int period = 0;
   for (int p : {89, 90}) {
     bool repeats = true;
-    for (int x = p; x < out.Width() && repeats; ++x) repeats = out.PixelColor(x, 7) == out.PixelColor(x - p, 7);
+    for (int x = p; x < out.Width() && repeats; ++x)
+      repeats = out.PixelColor(x, 7) == out.PixelColor(x - p, 7);
     if (repeats) period = p;
   }
   EXPECT_EQ(period, 90);
@@ -167,7 +178,7 @@ TEST_F(DotweaveCli, OutputFormatsFollowTheExtension) {
                                    "--set", "BitRate=" + std::to_string(bits)});
       ASSERT_EQ(r.status, 0) << name << ": " << r.err;
       const std::string ext = std::filesystem::path(name).extension().string();
-      const TDIB back = (ext == ".bmp") ? ReadBmp(Path(name))
+      const TDIB back = (ext == ".bmp")   ? ReadBmp(Path(name))
                         : (ext == ".jpg") ? ReadJpeg(Path(name))
                                           : ReadPng(Path(name));
       EXPECT_EQ(back.Width(), 640) << name;
@@ -227,13 +238,15 @@ TEST_F(DotweaveCli, UsageErrorsExitWithTwo) {
 TEST_F(DotweaveCli, HelpDocumentsEveryOption) {
   const TResult r = Run(kCli, {"--help"});
   EXPECT_EQ(r.status, 0);
-  for (const char* option : {"--output", "--texture", "--config", "--set", "--blend", "--progress", "--help"})
+  for (const char* option :
+       {"--output", "--texture", "--config", "--set", "--blend", "--progress", "--help"})
     EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
 TEST_F(DotweaveCli, ProgressBarGoesToStandardError) {
   WriteSphereMask("mask.bmp");
-  const TResult r = Run(kCli, {"render", Path("mask.bmp"), "-o", Path("o.png"), "--set", "Randm=1", "--progress"});
+  const TResult r = Run(
+      kCli, {"render", Path("mask.bmp"), "-o", Path("o.png"), "--set", "Randm=1", "--progress"});
   ASSERT_EQ(r.status, 0);
   EXPECT_NE(r.err.find("100%"), std::string::npos);
   EXPECT_TRUE(r.out.empty());

@@ -25,23 +25,32 @@ std::vector<TCase> Cases() {
   std::vector<TCase> cases;
   for (int mode = 0; mode <= 4; ++mode)
     for (int bits : {8, 24})
-      cases.push_back({"texture mode", {"StretchMode=" + std::to_string(mode), "BitRate=" + std::to_string(bits)}, true});
+      cases.push_back({"texture mode",
+                       {"StretchMode=" + std::to_string(mode), "BitRate=" + std::to_string(bits)},
+                       true});
   for (int bits : {8, 24})
     for (int gradient : {0, 1})
-      cases.push_back({"random dots", {"Randm=1", "UseGradient=" + std::to_string(gradient),
-                                       "BitRate=" + std::to_string(bits)}});
+      cases.push_back({"random dots",
+                       {"Randm=1", "UseGradient=" + std::to_string(gradient),
+                        "BitRate=" + std::to_string(bits)}});
   for (int ov = 1; ov <= 4; ++ov)
     for (int direction : {1, -1})
       for (int algorithm = 0; algorithm <= 2; ++algorithm)
-        cases.push_back({"oversampling", {"Randm=1", "Oversampling=" + std::to_string(ov),
-                                          "RenderDirection=" + std::to_string(direction),
-                                          "Algorithm=" + std::to_string(algorithm)}});
+        cases.push_back({"oversampling",
+                         {"Randm=1", "Oversampling=" + std::to_string(ov),
+                          "RenderDirection=" + std::to_string(direction),
+                          "Algorithm=" + std::to_string(algorithm)}});
   for (int effect = 0; effect <= 6; ++effect)
     for (int bits : {8, 24})
-      cases.push_back({"blend effect", {"Randm=1", "BitRate=" + std::to_string(bits),
-                                        "Blending.Effect=" + std::to_string(effect), "Blending.Inverse=" + std::to_string(effect % 2),
-                                        "Blending.Volume=70", "Blending.Color=65535"}, false, true});
-  cases.push_back({"blur and depth", {"Randm=1", "Blur=2", "DDepth=60", "PerSent=50", "DotNum=50"}});
+      cases.push_back({"blend effect",
+                       {"Randm=1", "BitRate=" + std::to_string(bits),
+                        "Blending.Effect=" + std::to_string(effect),
+                        "Blending.Inverse=" + std::to_string(effect % 2), "Blending.Volume=70",
+                        "Blending.Color=65535"},
+                       false,
+                       true});
+  cases.push_back(
+      {"blur and depth", {"Randm=1", "Blur=2", "DDepth=60", "PerSent=50", "DotNum=50"}});
   return cases;
 }
 
@@ -50,7 +59,8 @@ void ExpectSamePicture(const TDIB& written, const TDIB& made) {
   ASSERT_EQ(written.Height(), made.Height());
   ASSERT_EQ(written.BitCount(), made.BitCount());
   for (int y = 0; y < made.Height(); ++y)
-    ASSERT_EQ(0, std::memcmp(written.ScanLine(y), made.ScanLine(y), made.WidthBytes())) << "row " << y;
+    ASSERT_EQ(0, std::memcmp(written.ScanLine(y), made.ScanLine(y), made.WidthBytes()))
+        << "row " << y;
   if (made.BitCount() == 8) {
     EXPECT_TRUE(written.ColorTable() == made.ColorTable());
   }
@@ -63,14 +73,16 @@ TEST_F(DotweaveCliSettings, WrittenPictureIsTheEngineOwn) {
   mask.SetColorTable(GreyRamp());
   mask.SetSize(90, 60, 8);
   for (int y = 0; y < 60; ++y)
-    for (int x = 0; x < 90; ++x) mask.ScanLine(y)[x] = static_cast<std::uint8_t>((x * 3 + y * 2) % 256);
+    for (int x = 0; x < 90; ++x)
+      mask.ScanLine(y)[x] = static_cast<std::uint8_t>((x * 3 + y * 2) % 256);
   WriteBmp(mask, Path("mask.bmp"));
   TDIB texture;
   texture.SetSize(37, 23, 24);
   for (int y = 0; y < 23; ++y)
     for (int x = 0; x < 37; ++x) {
       std::uint8_t* p = texture.ScanLine(y) + 3 * x;
-      p[0] = static_cast<std::uint8_t>(x * 7), p[1] = static_cast<std::uint8_t>(y * 11), p[2] = static_cast<std::uint8_t>(x * y);
+      p[0] = static_cast<std::uint8_t>(x * 7), p[1] = static_cast<std::uint8_t>(y * 11),
+      p[2] = static_cast<std::uint8_t>(x * y);
     }
   WriteBmp(texture, Path("texture.bmp"));
 

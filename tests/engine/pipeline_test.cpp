@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "engine/render_error.h"
 #include "platform/bmp.h"
 #include "platform/errors.h"
 #include "platform/jpeg.h"
 #include "platform/palette.h"
 #include "platform/png.h"
-#include "../support/temp_dir.h"
 
 namespace fs = std::filesystem;
 

@@ -86,7 +86,8 @@ TEST(StereoSettings, CheckRenderableRefusesWhatTheRendererCannotDo) {
   for (std::size_t i = 0; i < std::size(cases); ++i) {
     TStereoParams p;
     cases[i].change(p);
-    EXPECT_EQ(CheckRenderable(p).empty(), cases[i].ok) << "case " << i << ": " << CheckRenderable(p);
+    EXPECT_EQ(CheckRenderable(p).empty(), cases[i].ok)
+        << "case " << i << ": " << CheckRenderable(p);
   }
 }
 

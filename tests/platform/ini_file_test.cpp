@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/atomic_file.h"
 #include "../support/temp_dir.h"
+#include "platform/atomic_file.h"
 
 namespace fs = std::filesystem;
 
@@ -32,11 +32,14 @@ TEST_F(IniFileTest, MissingFileGivesDefaults) {
 }
 
 TEST_F(IniFileTest, IntegerParsing) {
-  Write("[Options]\nA=0x50\nB=0X1f\nC= 42 \nD=abc\nE=12abc\nF=-7\nG=\nH=99999999999\nI=0xFFFFFFFF\n");
+  Write(
+      "[Options]\nA=0x50\nB=0X1f\nC= 42 \nD=abc\nE=12abc\nF=-7\nG=\nH=99999999999\nI=0xFFFFFFFF\n");
   TIniFile ini(path_);
-  struct Case { const char* key; int expected; } cases[] = {
-      {"A", 80}, {"B", 31}, {"C", 42}, {"D", 5}, {"E", 5},
-      {"F", -7}, {"G", 5}, {"H", 5}, {"I", -1},
+  struct Case {
+    const char* key;
+    int expected;
+  } cases[] = {
+      {"A", 80}, {"B", 31}, {"C", 42}, {"D", 5}, {"E", 5}, {"F", -7}, {"G", 5}, {"H", 5}, {"I", -1},
   };
   for (const auto& c : cases) EXPECT_EQ(ini.ReadInteger("Options", c.key, 5), c.expected) << c.key;
 }

@@ -70,13 +70,15 @@ TEST(NearestPaletteTest, GridAgreesOnCellEdgesForClusteredPalettes) {
   for (int i = 0; i < 256; ++i)
     darkened[i] = QuadOf(MakeColor(255 / (i % 8 + 1), (i * 37 % 256) / (i % 8 + 1), (i / 8) * 8));
   const TColorTable tables[] = {GreyRamp(), HalftonePalette(), fewColours, darkened};
-  const int levels[] = {0, 1, 30, 31, 32, 33, 63, 64, 95, 96, 127, 128, 159, 160, 200, 223, 224, 254, 255};
+  const int levels[] = {0,   1,   30,  31,  32,  33,  63,  64,  95, 96,
+                        127, 128, 159, 160, 200, 223, 224, 254, 255};
   for (const TColorTable& t : tables) {
     TNearestGrid grid(t);
     for (int r : levels)
       for (int g : levels)
         for (int b : levels)
-          ASSERT_EQ(grid.Find(r, g, b), NearestPaletteIndex(t, r, g, b)) << r << "," << g << "," << b;
+          ASSERT_EQ(grid.Find(r, g, b), NearestPaletteIndex(t, r, g, b))
+              << r << "," << g << "," << b;
   }
 }
 

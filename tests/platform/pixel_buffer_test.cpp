@@ -7,8 +7,8 @@
 namespace {
 
 // Sizes on both sides of the switch from heap blocks to huge-page mappings.
-const std::size_t kSizes[] = {0, 1, 4099, (std::size_t{1} << 20) - 1, std::size_t{1} << 20,
-                              (std::size_t{6} << 20) + 7};
+const std::size_t kSizes[] = {
+    0, 1, 4099, (std::size_t{1} << 20) - 1, std::size_t{1} << 20, (std::size_t{6} << 20) + 7};
 
 TEST(PixelBufferTest, StartsZeroedAndCopiesAreIndependent) {
   for (std::size_t size : kSizes) {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_dir.h"
 #include "platform/dib.h"
 #include "platform/errors.h"
-#include "../support/temp_dir.h"
 
 namespace testsupport {
 
