@@ -26,6 +26,9 @@ struct FormatCase {
   bool everyByte = true;
 };
 
+// Test listings show the format's name rather than the case's bytes.
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
+
 TDIB Noise(int w, int h, int colours) {
   Lcg rng(3);
   return TrueColourPicture(w, h, [&](int, int) {
