@@ -74,17 +74,8 @@ void CheckFormat(const TBytes& r, const TBmpInfo& info, bool os2v2) {
   const bool fields = (c == kBiBitfields || c == kBiAlphaBitfields) && !os2v2;
   if (c != kBiRgb && c != kBiRle8 && c != kBiRle4 && !fields)
     r.Fail("unsupported compression " + std::to_string(c));
-  switch (info.bitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 16:
-    case 24:
-    case 32:
-      break;
-    default:
-      r.Fail("unsupported bit depth " + std::to_string(info.bitCount));
-  }
+  if (!TDIB::SupportedBitCount(info.bitCount))
+    r.Fail("unsupported bit depth " + std::to_string(info.bitCount));
   if ((c == kBiRle8 && info.bitCount != 8) || (c == kBiRle4 && info.bitCount != 4))
     r.Fail("compression does not match the bit depth");
   if (fields && info.bitCount != 16 && info.bitCount != 32)

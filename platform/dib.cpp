@@ -8,8 +8,7 @@
 
 TDIB::TDIB() = default;
 
-void TDIB::SetSize(int width, int height, int bitCount) {
-  if (width < 0 || height < 0) throw std::invalid_argument("negative picture size");
+bool TDIB::SupportedBitCount(int bitCount) {
   switch (bitCount) {
     case 1:
     case 4:
@@ -17,10 +16,15 @@ void TDIB::SetSize(int width, int height, int bitCount) {
     case 16:
     case 24:
     case 32:
-      break;
+      return true;
     default:
-      throw std::invalid_argument("unsupported bit count");
+      return false;
   }
+}
+
+void TDIB::SetSize(int width, int height, int bitCount) {
+  if (width < 0 || height < 0) throw std::invalid_argument("negative picture size");
+  if (!SupportedBitCount(bitCount)) throw std::invalid_argument("unsupported bit count");
   const std::size_t stride = ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
   const std::size_t total = stride * static_cast<std::size_t>(height);
   if (total > (std::size_t{1} << 31)) throw std::length_error("picture too large");

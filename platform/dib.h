@@ -17,6 +17,9 @@ class TDIB {
  public:
   TDIB();
 
+  // 1, 4, 8, 16, 24 or 32.
+  static bool SupportedBitCount(int bitCount);
+
   int Width() const { return width_; }
   int Height() const { return height_; }
   int BitCount() const { return bitCount_; }
