@@ -50,6 +50,13 @@ std::string ZeroWidthBmp() {
   return b;
 }
 
+// The smallest usual GIF: one white pixel.
+const unsigned char kTinyGif[] = {
+    0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x01, 0x00, 0x01, 0x00, 0x80, 0x00, 0x00, 0xFF, 0xFF,
+    0xFF, 0x00, 0x00, 0x00, 0x21, 0xF9, 0x04, 0x01, 0x00, 0x00, 0x00, 0x00, 0x2C, 0x00, 0x00,
+    0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x02, 0x02, 0x44, 0x01, 0x00, 0x3B,
+};
+
 class DotweaveCliErrors : public cli_test::TScratch {
  protected:
   void SetUp() override {
@@ -58,6 +65,8 @@ class DotweaveCliErrors : public cli_test::TScratch {
     WriteBmp(picture, Path("good.bmp"));
     WritePng(picture, Path("good.png"));
     WriteJpeg(picture, Path("good.jpg"), 90);
+    WriteBytes(Path("good.gif"),
+               std::string(reinterpret_cast<const char*>(kTinyGif), sizeof kTinyGif));
   }
   std::string Truncated(const std::string& good, const std::string& name, double keep) {
     const std::string bytes = cli_test::Slurp(Path(good));
@@ -94,6 +103,9 @@ TEST_F(DotweaveCliErrors, UnreadableInputsExitWithOneAndNameTheFile) {
       Truncated("good.jpg", "half.jpg", 0.3),
       Corrupt("good.png", "bad.png", 40),
       Corrupt("good.jpg", "bad.jpg", 2),
+      Truncated("good.gif", "head.gif", 0.25),
+      Truncated("good.gif", "half.gif", 0.5),
+      Truncated("good.gif", "most.gif", 0.8),
   };
   for (const std::string& mask : masks) {
     for (const char* out : {"o.bmp", "o.png"}) {
@@ -104,6 +116,13 @@ TEST_F(DotweaveCliErrors, UnreadableInputsExitWithOneAndNameTheFile) {
           << r.err;
       EXPECT_FALSE(std::filesystem::exists(Path(out))) << "no output after a failure: " << mask;
     }
+  }
+}
+
+TEST_F(DotweaveCliErrors, TheSameFilesWholeAreRead) {
+  for (const char* mask : {"good.bmp", "good.png", "good.jpg", "good.gif"}) {
+    const TResult r = Run(kCli, {"render", Path(mask), "-o", Path("o.png"), "--set", "Randm=1"});
+    EXPECT_EQ(r.status, 0) << mask << ": " << r.err;
   }
 }
 
