@@ -1,5 +1,6 @@
 #include "shared/MediaDialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -124,6 +125,8 @@ bool TMediaFileDialog::Execute(QWidget* parent) {
   if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
     grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
   QObject::connect(&dialog, &QFileDialog::currentChanged, preview, &TMediaPreview::ShowFile);
+  // The list reports a current file only once the user moves in it; show the preset one now.
+  if (!FileName.isEmpty()) preview->ShowFile(QDir(InitialDir).absoluteFilePath(FileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   FileName = dialog.selectedFiles().first();
   FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;

@@ -67,7 +67,10 @@ void TCompressionDialog::LayOut() {
   auto* quality = new QHBoxLayout;
   quality->addWidget(QualitySlider);
   quality->addWidget(QualityLabel);
-  form->addRow(tr("Compression &Quality:"), quality);
+  // A row of a layout gets no buddy by itself; without one the access key shows as "&".
+  auto* qualityCaption = new QLabel(tr("Compression &Quality:"));
+  qualityCaption->setBuddy(QualitySlider);
+  form->addRow(qualityCaption, quality);
   form->addRow(KeyFrameCheck, KeyFrameEdit);
   form->addRow(DataRateCheck, DataRateEdit);
   form->addRow(tr("&Speed:"), PresetBox);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -88,6 +89,20 @@ TEST_F(CompressionDialogTest, CancelKeepsTheOptions) {
 }
 
 // Codecs that need even sizes are not offered for an odd picture.
+TEST_F(CompressionDialogTest, EveryCaptionWithAnAccessKeyHasABuddy) {
+  TCompressionDialog dialog(TCompressOptions{}, 64, 48);
+  for (QLabel* label : dialog.findChildren<QLabel*>()) {
+    if (label->text().contains('&')) {
+      EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString() << " shows its '&'";
+    }
+  }
+  auto* slider = dialog.findChild<QSlider*>("QualitySlider");
+  ASSERT_NE(slider, nullptr);
+  bool found = false;
+  for (QLabel* label : dialog.findChildren<QLabel*>()) found |= label->buddy() == slider;
+  EXPECT_TRUE(found);
+}
+
 TEST_F(CompressionDialogTest, OffersWhatFitsThePicture) {
   if (!FindAvailableCodec(kH264)) GTEST_SKIP() << "no H.264 encoder";
   struct Case {

@@ -96,6 +96,25 @@ TEST_F(MediaDialogsTest, OpenDialogReturnsTheChosenFile) {
   EXPECT_EQ(dialog.FileName.toStdString(), avi);
 }
 
+TEST_F(MediaDialogsTest, APresetFileIsPreviewedAtOnce) {
+  WriteAvi(2);
+  TMediaOpenDialog dialog;
+  dialog.Filter = "AVI files (*.avi)|*.avi";
+  dialog.InitialDir = QString::fromStdString(dir_.string());
+  dialog.FileName = "clip.avi";  // relative to the starting folder
+  QString info;
+  QTimer::singleShot(0, [&] {
+    QWidget* fileDialog = QApplication::activeModalWidget();
+    ASSERT_NE(fileDialog, nullptr);
+    auto* preview = fileDialog->findChild<TMediaPreview*>("MediaPreview");
+    ASSERT_NE(preview, nullptr);
+    info = preview->InfoText();
+    fileDialog->close();
+  });
+  EXPECT_FALSE(dialog.Execute());
+  EXPECT_EQ(info, "40 x 30, 2 frames");
+}
+
 TEST_F(MediaDialogsTest, SaveDialogAddsTheExtensionAndCancelKeepsTheName) {
   TMediaSaveDialog dialog;
   dialog.Filter = "Avi files (*.avi)|*.avi";
