@@ -195,11 +195,7 @@ INSTANTIATE_TEST_SUITE_P(Pictures, GifDrawTest, ::testing::ValuesIn(DrawCases())
 using GifFileTest = TempDirTest;
 
 TEST_F(GifFileTest, BadFilesGiveOneClearError) {
-  struct Case {
-    const char* name;
-    Bytes file;
-    const char* reason;
-  } cases[] = {
+  const std::vector<BadFile> cases = {
       {"empty", {}, "empty file"},
       {"bmp", {'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "GIF"},
       {"noImage", MakeGif(Layout([](GifLayout& s) { s.image = false; })), "no picture"},
@@ -212,11 +208,7 @@ TEST_F(GifFileTest, BadFilesGiveOneClearError) {
       {"nothing", MakeGif(Layout([](GifLayout& s) { s.screenW = s.screenH = s.w = s.h = 0; })),
        "picture has no pixels"},
   };
-  for (const auto& c : cases) {
-    const std::string path = Save(std::string(c.name) + ".gif", c.file);
-    ExpectFileError([&] { ReadGif(path); }, path, c.reason);
-  }
-  ExpectFileError([&] { ReadGif(Path("none.gif")); }, Path("none.gif"), "file not found");
+  ExpectBadFiles(cases, ".gif", {[](const std::string& f) { ReadGif(f); }});
 }
 
 TEST_F(GifFileTest, TruncationBeforeTheImageEndsIsAnError) {

@@ -175,23 +175,16 @@ TEST_F(JpegFileTest, BadFilesGiveOneClearError) {
   const Bytes good = EncodeJpeg(Gradient(16, 16), 80);
   Bytes badMarker = good;
   badMarker[3] = 0xC3;  // the first marker after SOI becomes a lossless frame
-  struct Case {
-    const char* name;
-    Bytes file;
-    const char* reason;
-  } cases[] = {
+  const std::vector<BadFile> cases = {
       {"empty", {}, "empty file"},
       {"bmp", {'B', 'M', 0, 0, 0, 0}, "Not a JPEG file"},
       {"marker", badMarker, "Unsupported JPEG process"},
       {"headerOnly", Bytes(good.begin(), good.begin() + 20), "truncated file"},
       {"noEnd", Bytes(good.begin(), good.end() - 2), "truncated file"},
   };
-  for (const auto& c : cases) {
-    const std::string path = Save(std::string(c.name) + ".jpg", c.file);
-    ExpectFileError([&] { ReadJpeg(path); }, path, c.reason);
-    ExpectFileError([&] { ReadJpeg(path, true); }, path, c.reason);
-  }
-  ExpectFileError([&] { ReadJpeg(Path("none.jpg")); }, Path("none.jpg"), "file not found");
+  ExpectBadFiles(
+      cases, ".jpg",
+      {[](const std::string& f) { ReadJpeg(f); }, [](const std::string& f) { ReadJpeg(f, true); }});
 }
 
 TEST_F(JpegFileTest, EveryTruncationIsAnError) {

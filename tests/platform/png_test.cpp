@@ -307,22 +307,14 @@ TEST_F(PngFileTest, BadFilesGiveOneClearError) {
   const Bytes good = MakePng(Layout(PNG_COLOR_TYPE_GRAY, 8, {1, 2, 3, 4, 5, 6}));
   Bytes badCrc = good;
   badCrc[18] ^= 1;
-  struct Case {
-    const char* name;
-    Bytes file;
-    const char* reason;
-  } cases[] = {
+  const std::vector<BadFile> cases = {
       {"empty", {}, "empty file"},
       {"bmp", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0}, "not a PNG file"},
       {"crc", badCrc, "CRC"},
       {"wide", WithSize(good, 30001, 2), "picture too large"},
       {"zero", WithSize(good, 0, 2), "Invalid"},
   };
-  for (const auto& c : cases) {
-    const std::string path = Save(std::string(c.name) + ".png", c.file);
-    ExpectFileError([&] { ReadPng(path); }, path, c.reason);
-  }
-  ExpectFileError([&] { ReadPng(Path("missing.png")); }, Path("missing.png"), "file not found");
+  ExpectBadFiles(cases, ".png", {[](const std::string& f) { ReadPng(f); }});
 }
 
 TEST_F(PngFileTest, EveryTruncationIsAnError) {

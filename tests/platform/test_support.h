@@ -19,8 +19,19 @@ namespace testsupport {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A damaged file of a table of bad files: its name, bytes and the words the error must contain.
+struct BadFile {
+  const char* name;
+  Bytes file;
+  const char* reason;
+};
+
 class TempDirTest : public TTempDirTest {
  protected:
+  // Each bad file, saved with the extension, and a missing one give a TFileError that names the
+  // file and says the reason; every reader variant is tried.
+  void ExpectBadFiles(const std::vector<BadFile>& cases, const std::string& ext,
+                      const std::vector<std::function<void(const std::string&)>>& readers) const;
   std::string Save(const std::string& file, const Bytes& bytes) const {
     const std::string path = Path(file);
     std::ofstream(path, std::ios::binary)
@@ -68,6 +79,19 @@ inline void ExpectFileError(const std::function<void()>& call, const std::string
     EXPECT_EQ(e.FileName(), file);
     EXPECT_NE(std::string(e.what()).find(reason), std::string::npos)
         << "message: " << e.what() << "; expected to contain: " << reason;
+  }
+}
+
+inline void TempDirTest::ExpectBadFiles(
+    const std::vector<BadFile>& cases, const std::string& ext,
+    const std::vector<std::function<void(const std::string&)>>& readers) const {
+  for (const auto& read : readers) {
+    for (const BadFile& c : cases) {
+      const std::string path = Save(std::string(c.name) + ext, c.file);
+      ExpectFileError([&] { read(path); }, path, c.reason);
+    }
+    const std::string missing = Path("missing" + ext);
+    ExpectFileError([&] { read(missing); }, missing, "file not found");
   }
 }
 
