@@ -1,0 +1,52 @@
+#pragma once
+// Rules of the main window that need no window: the enabling of its commands, the full-screen
+// display mode, the JPEG size limit and the stored window placement (section "window").
+#include <string>
+
+#include "platform/ini_file.h"
+
+// What the idle window's enabling depends on.
+struct TCommandInputs {
+  bool Randm = false;              // random-dot mode
+  bool TextureFileExists = false;  // "FonFileName" not empty and the file exists
+  bool MaskFileExists = false;     // "MaskFileName" not empty and the file exists
+  int OutputBitCount = 24;         // bits per pixel of OutputImage (0 when empty)
+};
+
+// The enabling rule of the idle window, in its order: SpExport (and "Import animated mask"),
+// random-dot colours and SpRnd, the Texture menu and SpText, BlendButton and "Blending", SpRun.
+struct TCommandState {
+  bool SpExport = false;
+  bool RandomDotColors = false;
+  bool Texture = false;
+  bool Blending = false;
+  bool SpRun = false;
+};
+TCommandState UpdateCommandState(const TCommandInputs& in);
+
+struct TModeSize {
+  int Width;
+  int Height;
+  bool operator==(const TModeSize&) const = default;
+};
+// The smallest of 640x480, 800x600 and 1024x768 that holds a w x h picture (1024x768 beyond).
+TModeSize FullScreenMode(int width, int height);
+
+// JPEG holds the sum of width and height to 3420 at most.
+constexpr int kMaxJpegSideSum = 3420;
+inline bool JpegSizeAllowed(int width, int height) { return width + height <= kMaxJpegSideSum; }
+
+// Position, size and state of the main window in section "window", with the keys "Flags",
+// "ShowCmd" (1 normal, 3 maximised), "PixelsPerInch", "MinMaxPos" and "NormPos"
+// ("left,top,right,bottom" of the normal bounds).
+struct TWindowPlacement {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  bool Maximized = false;
+  bool operator==(const TWindowPlacement&) const = default;
+};
+// False (placement untouched) when the section is missing or its bounds are unusable.
+bool ReadPlacement(const TIniFile& ini, TWindowPlacement& placement);
+void WritePlacement(TIniFile& ini, const TWindowPlacement& placement);
