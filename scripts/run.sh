@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts the program. Until the main window exists this renders
-# the bundled sample with the command-line tool and says where the picture is.
+# Installs what is missing, builds and starts Dotweave. Arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh release
-if [ -x build/dotweave/Dotweave ]; then
-  exec build/dotweave/Dotweave "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display found: start it from a desktop session, or under a virtual one with" >&2
+  echo "  xvfb-run -a build/dotweave/Dotweave" >&2
+  echo "Without a window, build/cli/dotweave-cli/dotweave-cli renders stereograms (see README.md)." >&2
+  exit 1
 fi
-out="${TMPDIR:-/tmp}/dotweave-sample.png"
-build/cli/dotweave-cli/dotweave-cli render assets/samples/sphere_ring.bmp -o "$out" \
-  --config assets/samples/Dotweave.cfg --set Randm=1
-echo "The window is not built yet; a sample stereogram was written to $out"
+exec build/dotweave/Dotweave "$@"
