@@ -153,10 +153,11 @@ void TMainForm::createActions() {
   StatusBar1 = NewAction("StatusBar1", "&StatusBar");
   Showhints1 = NewAction("Showhints1", "Show &hints");
   UseDirectXmode = NewAction("UseDirectXmode", "&Use DirectX FullScreen mode");
-  for (QAction* check : {ToolBar1, StatusBar1, Showhints1, UseDirectXmode}) check->setCheckable(true);
+  for (QAction* check : {ToolBar1, StatusBar1, Showhints1, UseDirectXmode})
+    check->setCheckable(true);
   FullScreen1 = NewAction("FullScreen1", "&Full Screen");
-  FullScreen1->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Return),
-                             QKeySequence(Qt::ALT | Qt::Key_Enter)});
+  FullScreen1->setShortcuts(
+      {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::ALT | Qt::Key_Enter)});
   N1 = NewAction("N1", "&Help Topics");
   Website1 = NewAction("Website1", "&Web site");
   OnlineHelp1 = NewAction("OnlineHelp1", "O&nline Help");
@@ -180,14 +181,19 @@ void TMainForm::createActions() {
     options_.Showhints = on;
     ApplyHints();
   });
-  connect(UseDirectXmode, &QAction::toggled, this, [this](bool on) { options_.UseDirectXmode = on; });
+  connect(UseDirectXmode, &QAction::toggled, this,
+          [this](bool on) { options_.UseDirectXmode = on; });
   // The dialogs behind these commands come with later versions.
-  const std::pair<QAction*, const char*> pending[] = {
-      {Stereogramwizard1, "Stereogram wizard"}, {Options1, "Options"},
-      {Blending1, "Blending"},                  {Randomdotcolors1, "Random dot colors"},
-      {Print1, "Print"},                        {BitmapSequencer1, "Import animated mask"},
-      {N1, "Help Topics"},                      {Website1, "Web site"},
-      {OnlineHelp1, "Online Help"},             {About1, "About"}};
+  const std::pair<QAction*, const char*> pending[] = {{Stereogramwizard1, "Stereogram wizard"},
+                                                      {Options1, "Options"},
+                                                      {Blending1, "Blending"},
+                                                      {Randomdotcolors1, "Random dot colors"},
+                                                      {Print1, "Print"},
+                                                      {BitmapSequencer1, "Import animated mask"},
+                                                      {N1, "Help Topics"},
+                                                      {Website1, "Web site"},
+                                                      {OnlineHelp1, "Online Help"},
+                                                      {About1, "About"}};
   for (const auto& [action, name] : pending)
     connect(action, &QAction::triggered, this, [this, name = name] { NotAvailable(L(name)); });
 }
@@ -195,8 +201,8 @@ void TMainForm::createActions() {
 void TMainForm::createMenus() {
   fileMenu_ = menuBar()->addMenu(L("&File"));
   fileMenu_->setObjectName(QStringLiteral("File1"));
-  fileMenu_->addActions({Stereogramwizard1, SaveAs1, Options1, Blending1, Randomdotcolors1, Render1,
-                         Print1});
+  fileMenu_->addActions(
+      {Stereogramwizard1, SaveAs1, Options1, Blending1, Randomdotcolors1, Render1, Print1});
   fileMenu_->addSeparator();
   fileMenu_->addAction(Exit1);
   // "S&top" is never shown; the window holds it, so Esc works.
@@ -291,7 +297,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::ApplyHints() {
-  for (const auto& [button, hint] : hints_) button->setToolTip(options_.Showhints ? hint : QString());
+  for (const auto& [button, hint] : hints_)
+    button->setToolTip(options_.Showhints ? hint : QString());
 }
 
 // ---- Host of the engine ----
@@ -321,7 +328,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   if (engine_.RenderInProgress) {
     event->ignore();
     const auto answer = QMessageBox::warning(
-        this, windowTitle(), L("Rendering is in progress.\n\rTerminate process and exit?").remove(QLatin1Char('\r')),
+        this, windowTitle(),
+        L("Rendering is in progress.\n\rTerminate process and exit?").remove(QLatin1Char('\r')),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes) return;
     // Ends the program without the save: the render stops at its next row.
@@ -341,12 +349,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 bool TMainForm::FormCloseQuery() {
   if (fullScreen_) LeaveFullScreen();
   if (!SaveSettings(*settings_, engine_.Params, options_, recentMasks_, recentTextures_)) {
-    const auto answer = QMessageBox::warning(
-        this, windowTitle(),
-        L("The settings could not be saved:") + QStringLiteral("\n") +
-            QString::fromStdString(settings_->LastError()) + QStringLiteral("\n\n") +
-            L("Close anyway?"),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    const auto answer =
+        QMessageBox::warning(this, windowTitle(),
+                             L("The settings could not be saved:") + QStringLiteral("\n") +
+                                 QString::fromStdString(settings_->LastError()) +
+                                 QStringLiteral("\n\n") + L("Close anyway?"),
+                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes) return false;
   }
   engine_.MaskImage = TDIB();

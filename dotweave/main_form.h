@@ -66,7 +66,8 @@ class TMainForm : public QMainWindow, public TRenderHost {
   void MRU2Click(const QString& path);
   void SpRunClick();
   void SaveAsClick();
-  // What the save dialog's OK does; `filterIndex` 1 BMP, 2 JPEG, 3 PNG. False when nothing was written.
+  // What the save dialog's OK does; `filterIndex` 1 BMP, 2 JPEG, 3 PNG. False when nothing was
+  // written.
   bool SaveImage(const QString& path, int filterIndex);
   void Stop1Click();
   void FullScreen1Click();

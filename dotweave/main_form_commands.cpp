@@ -246,8 +246,8 @@ void TMainForm::SaveAsClick() {
   dialog.Filter = L(kSaveFilter);
   dialog.DefaultExt = QStringLiteral("bmp");
   dialog.InitialDir = QString::fromStdString(options_.SaveDir);
-  dialog.FileName = saveFileName_.isEmpty() ? QStringLiteral("Untitled1")
-                                            : QFileInfo(saveFileName_).fileName();
+  dialog.FileName =
+      saveFileName_.isEmpty() ? QStringLiteral("Untitled1") : QFileInfo(saveFileName_).fileName();
   dialog.Options |= TMediaFileDialog::ofOverwritePrompt;
   if (dialog.Execute(this)) {
     if (!SaveImage(dialog.FileName, dialog.FilterIndex) && dialog.FilterIndex == 2 &&

@@ -6,7 +6,8 @@
 QImage ImageOfDIB(const TDIB& dib) {
   if (dib.Empty()) return {};
   if (dib.BitCount() != 8 && dib.BitCount() != 24) return ImageOfDIB(dib.ToTrueColor());
-  const QImage::Format format = dib.BitCount() == 8 ? QImage::Format_Indexed8 : QImage::Format_BGR888;
+  const QImage::Format format =
+      dib.BitCount() == 8 ? QImage::Format_Indexed8 : QImage::Format_BGR888;
   // The view wraps the DIB's rows as they are (top-down, padded to 4); copy() detaches from them.
   QImage view(dib.Bits(), dib.Width(), dib.Height(), static_cast<qsizetype>(dib.WidthBytes()),
               format);

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QImageReader>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <cstring>
 
@@ -107,6 +108,12 @@ QString TMediaPreview::InfoText() const { return PreviewInfo->text(); }
 
 bool TMediaPreview::HasImage() const { return !PreviewImage->pixmap().isNull(); }
 
+QString SuffixOfFilter(const QString& nameFilter, const QString& fallback) {
+  static const QRegularExpression firstPattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)[ )]"));
+  const QRegularExpressionMatch match = firstPattern.match(nameFilter + QLatin1Char(' '));
+  return match.hasMatch() ? match.captured(1) : fallback;
+}
+
 bool TMediaFileDialog::Execute(QWidget* parent) {
   QFileDialog dialog(parent, Title, InitialDir);
   dialog.setObjectName(Saving() ? QStringLiteral("MediaSaveDialog")
@@ -120,6 +127,12 @@ bool TMediaFileDialog::Execute(QWidget* parent) {
   if (FilterIndex >= 1 && FilterIndex <= filters.size())
     dialog.selectNameFilter(filters[FilterIndex - 1]);
   dialog.setDefaultSuffix(DefaultExt);
+  // A typed name without extension takes the chosen type's, so "picture" saved as JPEG is a .jpg.
+  if (Saving() && !DefaultExt.isEmpty())
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [this, &dialog](const QString& f) {
+                       dialog.setDefaultSuffix(SuffixOfFilter(f, DefaultExt));
+                     });
   if (!FileName.isEmpty()) dialog.selectFile(FileName);
   auto* preview = new TMediaPreview(&dialog);
   if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))

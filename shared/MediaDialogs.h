@@ -11,6 +11,10 @@ class QLabel;
 // Filter in the "Text|patterns|Text|patterns" form of the animation dialogs, as Qt name filters.
 QStringList NameFiltersOf(const QString& filter);
 
+// The extension of a Qt name filter's first pattern ("JPEG files (*.jpg)" gives "jpg"), or
+// `fallback` when it has none ("All files (*)").
+QString SuffixOfFilter(const QString& nameFilter, const QString& fallback);
+
 // The preview of one file; false (and nothing shown) for files that are neither.
 bool MediaPreviewOf(const QString& path, QImage& image, QString& info);
 

@@ -257,8 +257,8 @@ TEST_F(MainFormTest, CommandsFollowTheModeAndTheFiles) {
     p.MaskFileName = c.mask ? mask_ : "";
     p.FonFileName = c.texture ? texture_ : Path("none.bmp");
     form.UpdateCommands();
-    const std::string at = "randm " + std::to_string(c.randm) + " mask " +
-                           std::to_string(c.mask) + " texture " + std::to_string(c.texture);
+    const std::string at = "randm " + std::to_string(c.randm) + " mask " + std::to_string(c.mask) +
+                           " texture " + std::to_string(c.texture);
     EXPECT_EQ(Enabled("SpExport"), c.spExport) << at;
     EXPECT_EQ(Enabled("BitmapSequencer1"), c.spExport) << at;
     EXPECT_EQ(Enabled("SpRun"), c.spRun) << at;
@@ -270,11 +270,30 @@ TEST_F(MainFormTest, CommandsFollowTheModeAndTheFiles) {
     EXPECT_EQ(Enabled("SpRnd"), c.dotColors) << at;
 
     form.LockCommands(true);
-    for (const char* name : {"Texture1", "Mask1", "OpenMaskBitMap1", "OpenPalleteBitMap1",
-                             "SaveAs1", "Options1", "Stereogramwizard1", "FullScreen1", "Render1",
-                             "BitmapSequencer1", "Blending1", "Randomdotcolors1", "Print1", "SpText",
-                             "SpMask", "SpSave", "SpOptions", "SPWizard", "SpFull", "SpRun",
-                             "SpExport", "BlendButton", "SpRnd", "btnPrint"})
+    for (const char* name : {"Texture1",
+                             "Mask1",
+                             "OpenMaskBitMap1",
+                             "OpenPalleteBitMap1",
+                             "SaveAs1",
+                             "Options1",
+                             "Stereogramwizard1",
+                             "FullScreen1",
+                             "Render1",
+                             "BitmapSequencer1",
+                             "Blending1",
+                             "Randomdotcolors1",
+                             "Print1",
+                             "SpText",
+                             "SpMask",
+                             "SpSave",
+                             "SpOptions",
+                             "SPWizard",
+                             "SpFull",
+                             "SpRun",
+                             "SpExport",
+                             "BlendButton",
+                             "SpRnd",
+                             "btnPrint"})
       EXPECT_FALSE(Enabled(name)) << at << ": " << name << " while busy";
     for (const char* name : {"ToolBar1", "StatusBar1", "Showhints1", "UseDirectXmode", "N1",
                              "About1", "Exit1", "Stop1", "SpHelp", "SpExit"})
@@ -314,7 +333,8 @@ TEST_F(MainFormTest, RenderFromTheMenuStopsOnEscHalfWay) {
   QObject::connect(progress, &QProgressBar::valueChanged, [&](int value) {
     if (value < 50 || stoppedAt >= 0) return;
     stoppedAt = value;
-    busyDuringRender = !Enabled("SpRun") && !Enabled("Mask1") && Status(2) == "Press Esc to interrupt.";
+    busyDuringRender =
+        !Enabled("SpRun") && !Enabled("Mask1") && Status(2) == "Press Esc to interrupt.";
     QTest::keyClick(&form, Qt::Key_Escape);
   });
   QTest::keyClick(&form, Qt::Key_R, Qt::ControlModifier);
@@ -513,9 +533,9 @@ TEST_F(MainFormTest, CloseInFullScreenStoresTheWindowedPlacement) {
     ASSERT_TRUE(form.IsFullScreen());
     EXPECT_TRUE(form.close());
     const TIniFile saved(Cfg());
-    const std::string expected = std::to_string(before.left()) + "," + std::to_string(before.top()) +
-                                 "," + std::to_string(before.right() + 1) + "," +
-                                 std::to_string(before.bottom() + 1);
+    const std::string expected =
+        std::to_string(before.left()) + "," + std::to_string(before.top()) + "," +
+        std::to_string(before.right() + 1) + "," + std::to_string(before.bottom() + 1);
     EXPECT_EQ(saved.ReadString("window", "NormPos", ""), expected);
   }
   TMainForm& form = Open();

@@ -46,6 +46,36 @@ TEST(MediaDialogFilters, VclFiltersBecomeQtFilters) {
   for (const Case& c : cases) EXPECT_EQ(NameFiltersOf(c.filter), c.expected) << c.filter;
 }
 
+TEST(MediaDialogFilters, SuffixOfTheFirstPattern) {
+  struct Case {
+    const char* filter;
+    const char* suffix;
+  } cases[] = {{"JPEG files (*.jpg)", "jpg"},
+               {"Pictures (*.png *.bmp)", "png"},
+               {"All files (*)", "bmp"},
+               {"BITMAP (*.bmp)", "bmp"},
+               {"Odd", "bmp"}};
+  for (const Case& c : cases) EXPECT_EQ(SuffixOfFilter(c.filter, "bmp"), c.suffix) << c.filter;
+}
+
+TEST_F(MediaDialogsTest, SaveDialogTakesTheExtensionOfTheChosenType) {
+  TMediaSaveDialog dialog;
+  dialog.Filter = "BITMAP|*.bmp|JPEG files|*.jpg";
+  dialog.DefaultExt = "bmp";
+  dialog.InitialDir = QString::fromStdString(dir_.string());
+  QTimer::singleShot(0, [&] {
+    auto* fileDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(fileDialog, nullptr);
+    fileDialog->selectNameFilter("JPEG files (*.jpg)");
+    emit fileDialog->filterSelected("JPEG files (*.jpg)");
+    fileDialog->selectFile(QString::fromStdString(Path("picture")));
+    static_cast<QDialog*>(fileDialog)->accept();
+  });
+  ASSERT_TRUE(dialog.Execute());
+  EXPECT_EQ(dialog.FileName.toStdString(), Path("picture.jpg"));
+  EXPECT_EQ(dialog.FilterIndex, 2);
+}
+
 TEST_F(MediaDialogsTest, PreviewOfAviPictureAndOtherFiles) {
   const std::string avi = WriteAvi(3);
   QImage bmp(20, 10, QImage::Format_RGB888);
