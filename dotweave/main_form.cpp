@@ -19,6 +19,7 @@
 #include "dotweave/preview_box.h"
 #include "dotweave/tool_glyphs.h"
 #include "engine/stereo_settings.h"
+#include "platform/atomic_file.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void TMainForm::FormCreate() {
   createStatusBar();
   LoadSettings();
   setWindowTitle(L(kCaption));
-  ReportSettingsError();
+  ReportSettingsError(WriteProblem(settings_->FileName()));
 }
 
 void TMainForm::LoadSettings() {
@@ -94,6 +95,7 @@ void TMainForm::ShowAtPlacement() {
     // Without a window manager "maximised" means nothing; fill the screen by hand too.
     if (screen()) setGeometry(screen()->availableGeometry());
     showMaximized();
+    activateWindow();
     return;
   }
   setGeometry(placement.Left, placement.Top, placement.Width, placement.Height);
@@ -101,6 +103,7 @@ void TMainForm::ShowAtPlacement() {
     showMaximized();
   else
     show();
+  activateWindow();
 }
 
 void TMainForm::SavePlacement() {
@@ -114,13 +117,14 @@ void TMainForm::SavePlacement() {
   if (placement.Width < 1 || placement.Height < 1) return;  // never shown: nothing worth keeping
   WritePlacement(*settings_, placement);
   placementWritten_ = true;
-  ReportSettingsError();
+  ReportSettingsError(settings_->LastError());
 }
 
-void TMainForm::ReportSettingsError() {
-  if (settingsErrorReported_ || settings_->LastError().empty()) return;
+// Once per run, so the status bar is not taken over by the same complaint again and again.
+void TMainForm::ReportSettingsError(const std::string& problem) {
+  if (settingsErrorReported_ || problem.empty()) return;
   settingsErrorReported_ = true;
-  SetStatusText(2, Localize("Settings cannot be saved: ") + settings_->LastError());
+  SetStatusText(2, Localize("Settings cannot be saved: ") + problem);
 }
 
 // ---- Actions, menus, tool bar, status bar ----

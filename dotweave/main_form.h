@@ -86,7 +86,7 @@ class TMainForm : public QMainWindow, public TRenderHost {
   void LoadSettings();
   bool FormCloseQuery();
   void SavePlacement();
-  void ReportSettingsError();
+  void ReportSettingsError(const std::string& problem);
 
   void createActions();
   void createMenus();

@@ -64,6 +64,17 @@ void WriteFileAtomically(const std::string& path, const std::function<bool(std::
   }
 }
 
+std::string WriteProblem(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return path + ": not a file";
+  std::string tmp = TempNameFor(path);
+  const int fd = mkstemp(tmp.data());
+  if (fd < 0) return path + ": cannot create file: " + std::strerror(errno);
+  close(fd);
+  unlink(tmp.c_str());
+  return {};
+}
+
 void WriteFileAtomically(const std::string& path, const std::string& content) {
   WriteFileAtomically(path, [&](std::FILE* f) {
     return std::fwrite(content.data(), 1, content.size(), f) == content.size();

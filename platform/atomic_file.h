@@ -11,6 +11,10 @@
 void WriteFileAtomically(const std::string& path, const std::function<bool(std::FILE*)>& write);
 void WriteFileAtomically(const std::string& path, const std::string& content);
 
+// Why an atomic write of `path` would fail now (a temporary cannot be made beside it, or the
+// name is taken by something other than a file), or an empty string. Leaves nothing behind.
+std::string WriteProblem(const std::string& path);
+
 // Reads a whole file; throws TFileError when it cannot be opened or read.
 std::string ReadWholeFile(const std::string& path);
 bool FileExists(const std::string& path);

@@ -174,6 +174,23 @@ TEST_F(MainFormTest, SettingsFileEdgeCasesLoadAndSaveBack) {
   EXPECT_TRUE(saved.SectionExists("window"));
 }
 
+TEST_F(MainFormTest, SettingsThatCannotBeWrittenAreReportedNotLost) {
+  fs::create_directories(Cfg());  // the name is taken by a folder
+  TMainForm& form = Open();
+  EXPECT_TRUE(Status(2).startsWith("Settings cannot be saved: ")) << Status(2).toStdString();
+  EXPECT_TRUE(Status(2).contains("Dotweave.cfg"));
+  // The close asks before the settings are given up.
+  QString asked;
+  WhenModal([&](QWidget* modal) {
+    asked = qobject_cast<QMessageBox*>(modal)->text();
+    Answer(modal, QMessageBox::No);
+  });
+  EXPECT_FALSE(form.close());
+  EXPECT_TRUE(asked.startsWith("The settings could not be saved:")) << asked.toStdString();
+  WhenModal([&](QWidget* modal) { Answer(modal, QMessageBox::Yes); });
+  EXPECT_TRUE(form.close());
+}
+
 TEST_F(MainFormTest, EverySettingAndBothRecentListsComeBackAfterRestart) {
   const std::string second = MakeMask("second.bmp");
   {

@@ -81,3 +81,22 @@ TEST_F(AtomicFileTest, ErrorsNameTheFile) {
 }
 
 }  // namespace
+
+TEST_F(AtomicFileTest, WriteProblemForeseesFailures) {
+  std::filesystem::create_directories(Path("folder"));
+  struct Case {
+    std::string path;
+    bool problem;
+  } cases[] = {{Path("new.cfg"), false}, {Path("folder"), true}, {Path("missing/new.cfg"), true}};
+  WriteFileAtomically(Path("old.cfg"), "x");
+  for (const Case& c : cases) {
+    const std::string problem = WriteProblem(c.path);
+    EXPECT_EQ(!problem.empty(), c.problem) << c.path << ": " << problem;
+    if (c.problem) EXPECT_NE(problem.find(c.path), std::string::npos) << problem;
+  }
+  EXPECT_EQ(WriteProblem(Path("old.cfg")), "");
+  // Nothing is left behind.
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir_)) ++entries;
+  EXPECT_EQ(entries, 2) << "folder and old.cfg only";
+}
