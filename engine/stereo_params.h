@@ -27,6 +27,7 @@ struct TStereoParams {
   std::vector<TColor> Colors{16777215};
   std::string MaskFileName;
   std::string FonFileName;
+  friend bool operator==(const TStereoParams&, const TStereoParams&) = default;
 
   // W and P of the renderer.
   int OversampledWidth() const { return PWidth * Oversampling; }

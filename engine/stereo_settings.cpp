@@ -4,43 +4,55 @@
 
 namespace {
 
-const char kOptions[] = "Options";
-
-struct TIntKey {
-  const char* name;
-  int TStereoParams::*field;
-};
-struct TBoolKey {
-  const char* name;
-  bool TStereoParams::*field;
-};
-
-// Read in the file's loading order; defaults are the fields' initial values.
-constexpr TIntKey kIntKeys[] = {
-    {"DotNum", &TStereoParams::DotNum},
-    {"Base", &TStereoParams::Base},
+// In the order of a save; the defaults are the fields' initial values.
+constexpr TIniKey<TStereoParams> kStereoKeys[] = {
     {"PerSent", &TStereoParams::PerSent},
-    {"JpegQual", &TStereoParams::JpegQual},
-    {"Algorithm", &TStereoParams::Algorithm},
-    {"StretchMode", &TStereoParams::StretchMode},
-    {"DDepth", &TStereoParams::DDepth},
     {"Resolution", &TStereoParams::Resolution},
+    {"PWidth", &TStereoParams::PWidth},
+    {"PHeight", &TStereoParams::PHeight},
+    {"StretchMode", &TStereoParams::StretchMode},
+    {"CustomRez", &TStereoParams::CustomRez},
+    {"JpegQual", &TStereoParams::JpegQual},
+    {"BitRate", &TStereoParams::BitRate},
+    {"DDepth", &TStereoParams::DDepth},
     {"Blur", &TStereoParams::Blur},
-    {"Oversampling", &TStereoParams::Oversampling},
-    {"RenderDirection", &TStereoParams::RenderDirection},
-};
-constexpr TBoolKey kBoolKeys[] = {
-    {"UseGradient", &TStereoParams::UseGradient},
     {"Randm", &TStereoParams::Randm},
     {"AutoBase", &TStereoParams::AutoBase},
-    {"CustomRez", &TStereoParams::CustomRez},
+    {"Base", &TStereoParams::Base},
+    {"Algorithm", &TStereoParams::Algorithm},
+    {"Oversampling", &TStereoParams::Oversampling},
+    {"DotNum", &TStereoParams::DotNum},
+    {"RenderDirection", &TStereoParams::RenderDirection},
+    {"MaskFileName", &TStereoParams::MaskFileName},
+    {"FonFileName", &TStereoParams::FonFileName},
+    {"UseGradient", &TStereoParams::UseGradient},
 };
+
+// The preset sizes of "Resolution"; any other value is 640 x 480.
+void ApplyPresetSize(TStereoParams& params) {
+  switch (params.Resolution) {
+    case 1:
+      params.PWidth = 800;
+      params.PHeight = 600;
+      break;
+    case 2:
+      params.PWidth = 1024;
+      params.PHeight = 768;
+      break;
+    default:
+      params.PWidth = 640;
+      params.PHeight = 480;
+      break;
+  }
+}
 
 }  // namespace
 
+std::span<const TIniKey<TStereoParams>> StereoKeys() { return kStereoKeys; }
+
 std::vector<TColor> ReadColorList(const TIniFile& ini) {
   std::vector<TColor> colors;
-  for (const std::string& key : ini.ReadSection("Colors")) {
+  for (const std::string& key : ini.ReadSection(kColorsSection)) {
     int value = 0;
     if (TIniFile::ParseInteger(key, value)) colors.push_back(static_cast<TColor>(value) & 0xFFFFFF);
   }
@@ -51,32 +63,11 @@ std::vector<TColor> ReadColorList(const TIniFile& ini) {
 void LoadStereoParams(const TIniFile& ini, TStereoParams& params) {
   const TStereoParams defaults;
   params.Colors = ReadColorList(ini);
-  for (const TBoolKey& k : kBoolKeys)
-    params.*k.field = ini.ReadBool(kOptions, k.name, defaults.*k.field);
-  for (const TIntKey& k : kIntKeys)
-    params.*k.field = ini.ReadInteger(kOptions, k.name, defaults.*k.field);
+  // Reading has no side effects, so the loading order of the file does not matter here.
+  for (const TIniKey<TStereoParams>& key : kStereoKeys)
+    ReadIniKey(ini, kOptionsSection, key, params, defaults);
   params.Base = EvenBase(params.Base);
-  params.PWidth = ini.ReadInteger(kOptions, "PWidth", defaults.PWidth);
-  params.PHeight = ini.ReadInteger(kOptions, "PHeight", defaults.PHeight);
-  if (!params.CustomRez) {
-    switch (params.Resolution) {
-      case 1:
-        params.PWidth = 800;
-        params.PHeight = 600;
-        break;
-      case 2:
-        params.PWidth = 1024;
-        params.PHeight = 768;
-        break;
-      default:
-        params.PWidth = 640;
-        params.PHeight = 480;
-        break;
-    }
-  }
-  params.BitRate = ini.ReadInteger(kOptions, "BitRate", defaults.BitRate);
-  params.MaskFileName = ini.ReadString(kOptions, "MaskFileName", "");
-  params.FonFileName = ini.ReadString(kOptions, "FonFileName", "");
+  if (!params.CustomRez) ApplyPresetSize(params);
 }
 
 std::string CheckRenderable(const TStereoParams& p) {

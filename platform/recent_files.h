@@ -1,7 +1,8 @@
 #pragma once
 // A recent-file list as the "Mask" and "Texture" menus show it: full paths, newest first, at most
 // ten. Adding a path that is already listed (compared without regard to case) moves it to the top;
-// a new path goes to the top and pushes the eleventh out. Stored as "Item_0" (newest), "Item_1", ...
+// a new path goes to the top and pushes the eleventh out; an empty path is ignored. Stored as
+// "Item_0" (newest), "Item_1", ...
 #include <string>
 #include <vector>
 

@@ -9,6 +9,9 @@
 #include "platform/ini_file.h"
 #include "platform/recent_files.h"
 
+inline constexpr char kRecentMasksSection[] = "Recent Masks";
+inline constexpr char kRecentTexturesSection[] = "Recent Textures";
+
 // State of the main window stored in section "Options".
 struct TWindowOptions {
   std::string MaskDir;  // default: the folder "Masks" in the program folder
@@ -20,6 +23,7 @@ struct TWindowOptions {
   bool UseDirectXmode = true;
   bool ShowWizard = true;
   std::string language = "English";
+  friend bool operator==(const TWindowOptions&, const TWindowOptions&) = default;
 };
 
 // The folder that holds the settings and codec-state files: the program folder when we may write
@@ -28,10 +32,11 @@ std::string SettingsFolder(const std::string& programDir, const std::string& app
 
 TWindowOptions LoadWindowOptions(const TIniFile& ini, const std::string& programDir);
 
-// Loading step 9: a mask or texture name whose file does not exist is cleared.
+// Loading step 9: a mask or texture name that does not name an existing regular file is cleared.
 void ClearMissingFiles(TStereoParams& params);
 
 // The save of a normal close. False when the file could not be written (ini.LastError() says why);
-// the values are then still in the object.
+// the values are then still in the object. Inside a caller's own TIniFile::TBatch the file is
+// written only at that batch's end, so the result says nothing until then.
 bool SaveSettings(TIniFile& ini, const TStereoParams& params, const TWindowOptions& window,
                   const TRecentFiles& masks, const TRecentFiles& textures);

@@ -21,6 +21,7 @@ struct TCommandState {
   bool Texture = false;
   bool Blending = false;
   bool SpRun = false;
+  bool operator==(const TCommandState&) const = default;
 };
 TCommandState UpdateCommandState(const TCommandInputs& in);
 
@@ -47,6 +48,7 @@ struct TWindowPlacement {
   bool Maximized = false;
   bool operator==(const TWindowPlacement&) const = default;
 };
-// False (placement untouched) when the section is missing or its bounds are unusable.
+// False (placement untouched) when the section or "NormPos" is missing or not four integers, or
+// when the bounds are unusable: width or height below 1, or a size or position beyond 100000.
 bool ReadPlacement(const TIniFile& ini, TWindowPlacement& placement);
 void WritePlacement(TIniFile& ini, const TWindowPlacement& placement);
