@@ -221,7 +221,11 @@ TEST_F(MainFormTest, EverySettingAndBothRecentListsComeBackAfterRestart) {
 TEST_F(MainFormTest, RecentMasksKeepTenNewestFirstWithoutRepeats) {
   TMainForm& form = Open();
   std::vector<std::string> masks;
-  for (int i = 0; i < 12; ++i) masks.push_back(MakeMask("m" + std::to_string(i) + ".bmp"));
+  for (int i = 0; i < 12; ++i) {
+    char name[16];  // GCC 12 warns wrongly (-Wrestrict) on "m" + std::to_string(i)
+    std::snprintf(name, sizeof name, "m%d.bmp", i);
+    masks.push_back(MakeMask(name));
+  }
   for (const std::string& m : masks) form.OpenMask(QString::fromStdString(m));
   std::vector<std::string> expected(masks.rbegin(), masks.rbegin() + 10);
   EXPECT_EQ(form.RecentMasks().Items(), expected);

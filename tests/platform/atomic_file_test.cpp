@@ -92,7 +92,9 @@ TEST_F(AtomicFileTest, WriteProblemForeseesFailures) {
   for (const Case& c : cases) {
     const std::string problem = WriteProblem(c.path);
     EXPECT_EQ(!problem.empty(), c.problem) << c.path << ": " << problem;
-    if (c.problem) EXPECT_NE(problem.find(c.path), std::string::npos) << problem;
+    if (c.problem) {
+      EXPECT_NE(problem.find(c.path), std::string::npos) << problem;
+    }
   }
   EXPECT_EQ(WriteProblem(Path("old.cfg")), "");
   // Nothing is left behind.
