@@ -164,7 +164,9 @@ void TMainForm::OpenMaskBitMap1Click() {
   dialog.Filter = L(kMaskFilter) + QLatin1String(kPngFilter);
   dialog.DefaultExt = QStringLiteral("bmp");
   dialog.InitialDir = QString::fromStdString(options_.MaskDir);
-  if (dialog.Execute(this)) OpenMask(dialog.FileName);
+  const bool chosen = dialog.Execute(this);
+  activateWindow();  // a session without window manager gives the keyboard back to nobody
+  if (chosen) OpenMask(dialog.FileName);
   UpdateCommands();
 }
 
@@ -183,7 +185,9 @@ void TMainForm::OpenPalleteBitMap1Click() {
   dialog.Filter = L(kTextureFilter) + QLatin1String(kPngFilter);
   dialog.DefaultExt = QStringLiteral("bmp");
   dialog.InitialDir = QString::fromStdString(options_.FonDir);
-  if (dialog.Execute(this)) OpenTexture(dialog.FileName);
+  const bool chosen = dialog.Execute(this);
+  activateWindow();
+  if (chosen) OpenTexture(dialog.FileName);
   UpdateCommands();
 }
 
@@ -249,7 +253,9 @@ void TMainForm::SaveAsClick() {
   dialog.FileName =
       saveFileName_.isEmpty() ? QStringLiteral("Untitled1") : QFileInfo(saveFileName_).fileName();
   dialog.Options |= TMediaFileDialog::ofOverwritePrompt;
-  if (dialog.Execute(this)) {
+  const bool chosen = dialog.Execute(this);
+  activateWindow();
+  if (chosen) {
     if (!SaveImage(dialog.FileName, dialog.FilterIndex) && dialog.FilterIndex == 2 &&
         !JpegSizeAllowed(engine_.Params.PWidth, engine_.Params.PHeight))
       return;  // too large for JPEG: the folder stays
