@@ -166,6 +166,7 @@ void TMainForm::createActions() {
   Website1 = NewAction("Website1", "&Web site");
   OnlineHelp1 = NewAction("OnlineHelp1", "O&nline Help");
   About1 = NewAction("About1", "&About", Qt::CTRL | Qt::Key_A);
+  FormHelp = NewAction("FormHelp", "Help", Qt::Key_F1);  // F1 anywhere in the window; never shown
   connect(Stop1, &QAction::triggered, this, &TMainForm::Stop1Click);
   connect(SaveAs1, &QAction::triggered, this, &TMainForm::SaveAsClick);
   connect(Render1, &QAction::triggered, this, &TMainForm::SpRunClick);
@@ -197,6 +198,7 @@ void TMainForm::createActions() {
                                                       {N1, "Help Topics"},
                                                       {Website1, "Web site"},
                                                       {OnlineHelp1, "Online Help"},
+                                                      {FormHelp, "Help"},
                                                       {About1, "About"}};
   for (const auto& [action, name] : pending)
     connect(action, &QAction::triggered, this, [this, name = name] { NotAvailable(L(name)); });

@@ -151,6 +151,7 @@ class TMainForm : public QMainWindow, public TRenderHost {
   QAction* Website1 = nullptr;
   QAction* OnlineHelp1 = nullptr;
   QAction* About1 = nullptr;
+  QAction* FormHelp = nullptr;
 
   QString saveFileName_;
   bool fullScreen_ = false;

@@ -88,13 +88,13 @@ class MainFormTest : public testsupport::TTempDirTest {
   QString Status(int panel) const {
     return Find<QLabel>(("StatusPanel" + std::to_string(panel)).c_str())->text();
   }
-  // Runs `act` on the next modal window (message box or dialog) once it is up.
-  static void WhenModal(std::function<void(QWidget*)> act) {
+  // Runs `act` on the next modal window of the class (a message box unless told) once it is up.
+  static void WhenModal(std::function<void(QWidget*)> act, const char* className = "QMessageBox") {
     auto* timer = new QTimer;
     timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    QObject::connect(timer, &QTimer::timeout, [timer, act, className] {
       QWidget* modal = QApplication::activeModalWidget();
-      if (!modal) return;
+      if (!modal || !modal->inherits(className)) return;
       timer->stop();
       timer->deleteLater();
       act(modal);
@@ -431,25 +431,24 @@ TEST_F(MainFormTest, SaveDialogSetsTheFolderOnlyWhenSomethingIsSaved) {
   fs::create_directories(dir_ / "out");
   const std::string target = Path("out/picture.jpg");
   auto choose = [&](const char* filter) {
-    WhenModal([=](QWidget* modal) {
-      auto* dialog = qobject_cast<QFileDialog*>(modal);
-      ASSERT_NE(dialog, nullptr);
-      EXPECT_EQ(dialog->windowTitle(), "Save image as");
-      dialog->selectNameFilter(filter);
-      dialog->selectFile(QString::fromStdString(target));
-      QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-    });
+    WhenModal(
+        [=](QWidget* modal) {
+          auto* dialog = qobject_cast<QFileDialog*>(modal);
+          EXPECT_EQ(dialog->windowTitle(), "Save image as");
+          dialog->selectNameFilter(filter);
+          dialog->selectFile(QString::fromStdString(target));
+          QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        },
+        "QFileDialog");
   };
   // Too large for JPEG: the message, nothing written, the folder stays.
   form.Engine().Params.PWidth = 1921;
   form.Engine().Params.PHeight = 1500;
   choose("JPEG files (*.jpg)");
   QString message;
-  QTimer::singleShot(0, [&] {
-    WhenModal([&](QWidget* modal) {
-      message = qobject_cast<QMessageBox*>(modal)->text();
-      Answer(modal, QMessageBox::Ok);
-    });
+  WhenModal([&](QWidget* modal) {
+    message = qobject_cast<QMessageBox*>(modal)->text();
+    Answer(modal, QMessageBox::Ok);
   });
   form.SaveAsClick();
   EXPECT_TRUE(message.startsWith("Selected image size is too large")) << message.toStdString();
