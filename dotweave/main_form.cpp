@@ -36,7 +36,7 @@ TMainForm::TMainForm(const QString& programDir, QWidget* parent)
 
 TMainForm::~TMainForm() {
   // The placement is kept even when the run never wrote it (ended during a render, for one).
-  if (!placementWritten_ && !fullScreen_) SavePlacement();
+  if (!placementWritten_) SavePlacement();
   engine_.Host = nullptr;
 }
 
