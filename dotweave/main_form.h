@@ -100,6 +100,7 @@ class TMainForm : public QMainWindow, public TRenderHost {
   void ApplyHints();
   void RebuildRecentMenu(QMenu* menu, const TRecentFiles& list, const char* prefix,
                          void (TMainForm::*handler)(const QString&));
+  QString ChoosePicture(const char* title, const char* filter, const std::string& folder);
   void RunReloadPix(bool reloadMask);
   void NotAvailable(const QString& command);
   void PositionProgressBar();

@@ -158,15 +158,21 @@ void TMainForm::RebuildRecentMenu(QMenu* menu, const TRecentFiles& list, const c
   }
 }
 
-void TMainForm::OpenMaskBitMap1Click() {
+// The open dialog of masks and textures; an empty name when the user cancels.
+QString TMainForm::ChoosePicture(const char* title, const char* filter, const std::string& folder) {
   TMediaOpenDialog dialog;
-  dialog.Title = L("Open depth mask file");
-  dialog.Filter = L(kMaskFilter) + QLatin1String(kPngFilter);
+  dialog.Title = L(title);
+  dialog.Filter = L(filter) + QLatin1String(kPngFilter);
   dialog.DefaultExt = QStringLiteral("bmp");
-  dialog.InitialDir = QString::fromStdString(options_.MaskDir);
+  dialog.InitialDir = QString::fromStdString(folder);
   const bool chosen = dialog.Execute(this);
   activateWindow();  // a session without window manager gives the keyboard back to nobody
-  if (chosen) OpenMask(dialog.FileName);
+  return chosen ? dialog.FileName : QString();
+}
+
+void TMainForm::OpenMaskBitMap1Click() {
+  const QString path = ChoosePicture("Open depth mask file", kMaskFilter, options_.MaskDir);
+  if (!path.isEmpty()) OpenMask(path);
   UpdateCommands();
 }
 
@@ -180,14 +186,8 @@ void TMainForm::OpenMask(const QString& path) {
 }
 
 void TMainForm::OpenPalleteBitMap1Click() {
-  TMediaOpenDialog dialog;
-  dialog.Title = L("Open texture image file");
-  dialog.Filter = L(kTextureFilter) + QLatin1String(kPngFilter);
-  dialog.DefaultExt = QStringLiteral("bmp");
-  dialog.InitialDir = QString::fromStdString(options_.FonDir);
-  const bool chosen = dialog.Execute(this);
-  activateWindow();
-  if (chosen) OpenTexture(dialog.FileName);
+  const QString path = ChoosePicture("Open texture image file", kTextureFilter, options_.FonDir);
+  if (!path.isEmpty()) OpenTexture(path);
   UpdateCommands();
 }
 

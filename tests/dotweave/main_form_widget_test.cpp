@@ -61,6 +61,18 @@ class MainFormTest : public testsupport::TTempDirTest {
     EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
     return form;
   }
+  // A shown window set for a random-dot render of side x side pixels, long enough to interrupt.
+  TMainForm& OpenForLongRender(int side) {
+    TMainForm& form = OpenShown();
+    TStereoParams& p = form.Engine().Params;
+    p.Randm = true;
+    p.CustomRez = true;
+    p.PWidth = side;
+    p.PHeight = side;
+    p.MaskFileName = mask_;
+    form.UpdateCommands();
+    return form;
+  }
   // A small grey mask of its own.
   std::string MakeMask(const std::string& name) const {
     TDIB mask;
@@ -340,13 +352,8 @@ TEST_F(MainFormTest, EightBitPictureDisablesBlending) {
 }
 
 TEST_F(MainFormTest, RenderFromTheMenuStopsOnEscHalfWay) {
-  TMainForm& form = OpenShown();
+  TMainForm& form = OpenForLongRender(2000);
   TStereoParams& p = form.Engine().Params;
-  p.Randm = true;
-  p.CustomRez = true;
-  p.PWidth = 2000;
-  p.PHeight = 2000;
-  p.MaskFileName = mask_;
   form.UpdateCommands();
   auto* progress = Find<QProgressBar>("ProgressBar");
   bool busyDuringRender = false;
@@ -468,15 +475,9 @@ TEST_F(MainFormTest, CloseDuringRenderAsksAndYesSavesNothing) {
   for (const bool yes : {false, true}) {
     SCOPED_TRACE(yes ? "Yes" : "No");
     fs::remove(Cfg());
-    TMainForm& form = OpenShown();
+    TMainForm& form = OpenForLongRender(1500);
     bool ended = false;
     form.EndApplication = [&] { ended = true; };
-    TStereoParams& p = form.Engine().Params;
-    p.Randm = true;
-    p.CustomRez = true;
-    p.PWidth = 1500;
-    p.PHeight = 1500;
-    p.MaskFileName = mask_;
     QString question;
     bool asked = false;
     QObject::connect(Find<QProgressBar>("ProgressBar"), &QProgressBar::valueChanged,
@@ -564,13 +565,7 @@ TEST_F(MainFormTest, CloseInFullScreenStoresTheWindowedPlacement) {
 }
 
 TEST_F(MainFormTest, AltEnterDoesNothingDuringARenderAndEscStopsIt) {
-  TMainForm& form = OpenShown();
-  TStereoParams& p = form.Engine().Params;
-  p.Randm = true;
-  p.CustomRez = true;
-  p.PWidth = 1500;
-  p.PHeight = 1500;
-  p.MaskFileName = mask_;
+  TMainForm& form = OpenForLongRender(1500);
   bool fullDuringRender = true;
   bool done = false;
   QObject::connect(Find<QProgressBar>("ProgressBar"), &QProgressBar::valueChanged, [&](int value) {
