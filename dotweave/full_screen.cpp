@@ -36,7 +36,7 @@ void TMainForm::EnterFullScreen(bool directX) {
   fullScreen_ = true;
   SetPreviewBackground(Qt::black);
   if (directX) {
-    const TModeSize mode =
+    const TPixelSize mode =
         FullScreenMode(engine_.OutputImage.Width(), engine_.OutputImage.Height());
     preview_->SetFrame(QSize(mode.Width, mode.Height));
     showFullScreen();

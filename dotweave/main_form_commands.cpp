@@ -106,26 +106,17 @@ void TMainForm::ShowPreview() {
   const TDIB& out = engine_.OutputImage;
   if (out.Empty() || preview_->width() <= 0 || preview_->height() <= 0) return;
   const QSize screenSize = screen() ? screen()->size() : QSize(1024, 768);
-  const std::int64_t sw = screenSize.width(), sh = screenSize.height();
-  const std::int64_t w = out.Width(), h = out.Height();
-  const std::int64_t aw = preview_->width(), ah = preview_->height();
-  std::int64_t pw = w, ph = h;
-  // Each case tests the other dimension than the one it scales; the box shrinks the rest.
-  if (w * ah >= h * aw) {
-    if (h > sh) pw = sw, ph = h * sw / w;
-  } else if (w > sw) {
-    ph = sh, pw = w * sh / h;
-  }
+  const TPixelSize size =
+      PreviewBufferSize(out.Width(), out.Height(), preview_->width(), preview_->height(),
+                        screenSize.width(), screenSize.height());
   TDIB& buffer = preview_->DIB();
-  const bool shrank = buffer.Width() > pw || buffer.Height() > ph;
   const int bits = engine_.Params.BitRate == 8 ? 8 : 24;
   if (bits == 8)
     buffer.SetColorTable(engine_.PatternImage.Empty() ? out.ColorTable()
                                                       : engine_.PatternImage.ColorTable());
-  buffer.SetSize(static_cast<int>(pw), static_cast<int>(ph), bits);
-  if (pw > 0 && ph > 0) StretchCopy(out, buffer, 0, 0, static_cast<int>(pw), static_cast<int>(ph));
-  preview_->DIBChanged();
-  if (shrank) preview_->update();
+  buffer.SetSize(size.Width, size.Height, bits);
+  if (!buffer.Empty()) StretchCopy(out, buffer, 0, 0, size.Width, size.Height);
+  preview_->DIBChanged();  // repaints all, so a smaller picture leaves nothing behind
 }
 
 void TMainForm::SetPreviewBackground(const QColor& color) {
@@ -256,9 +247,10 @@ void TMainForm::SaveAsClick() {
   const bool chosen = dialog.Execute(this);
   activateWindow();
   if (chosen) {
-    if (!SaveImage(dialog.FileName, dialog.FilterIndex) && dialog.FilterIndex == 2 &&
-        !JpegSizeAllowed(engine_.Params.PWidth, engine_.Params.PHeight))
-      return;  // too large for JPEG: the folder stays
+    const bool tooLarge =
+        dialog.FilterIndex == 2 && !JpegSizeAllowed(engine_.Params.PWidth, engine_.Params.PHeight);
+    SaveImage(dialog.FileName, dialog.FilterIndex);  // says why when it writes nothing
+    if (tooLarge) return;                            // the folder stays as it was
     saveFileName_ = dialog.FileName;
   }
   options_.SaveDir = FolderOf(saveFileName_).toStdString();

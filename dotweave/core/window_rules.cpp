@@ -1,5 +1,6 @@
 #include "dotweave/core/window_rules.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,7 +40,17 @@ TCommandState UpdateCommandState(const TCommandInputs& in) {
   return state;
 }
 
-TModeSize FullScreenMode(int width, int height) {
+TPixelSize PreviewBufferSize(int w, int h, int aw, int ah, int sw, int sh) {
+  const std::int64_t W = w, H = h;  // the products overflow 32 bits for large pictures
+  if (W * ah >= H * aw) {
+    if (h > sh && w > 0) return {sw, static_cast<int>(H * sw / W)};
+  } else if (w > sw && h > 0) {
+    return {static_cast<int>(W * sh / H), sh};
+  }
+  return {w, h};
+}
+
+TPixelSize FullScreenMode(int width, int height) {
   if (width > 800 || height > 600) return {1024, 768};
   if (width > 640 || height > 480) return {800, 600};
   return {640, 480};

@@ -25,13 +25,18 @@ struct TCommandState {
 };
 TCommandState UpdateCommandState(const TCommandInputs& in);
 
-struct TModeSize {
+struct TPixelSize {
   int Width;
   int Height;
-  bool operator==(const TModeSize&) const = default;
+  bool operator==(const TPixelSize&) const = default;
 };
+// The preview buffer for a w x h picture in an aw x ah preview area on an sw x sh screen: the
+// picture's size, or scaled to the screen when it is larger there. Each case tests the other
+// dimension than the one it scales; the preview area shrinks the buffer further when painting.
+TPixelSize PreviewBufferSize(int w, int h, int aw, int ah, int sw, int sh);
+
 // The smallest of 640x480, 800x600 and 1024x768 that holds a w x h picture (1024x768 beyond).
-TModeSize FullScreenMode(int width, int height);
+TPixelSize FullScreenMode(int width, int height);
 
 // JPEG holds the sum of width and height to 3420 at most.
 constexpr int kMaxJpegSideSum = 3420;

@@ -33,7 +33,7 @@ TEST(WindowRules, CommandEnabling) {
 TEST(WindowRules, FullScreenModeIsTheSmallestThatHoldsThePicture) {
   struct Case {
     int width, height;
-    TModeSize mode;
+    TPixelSize mode;
   } cases[] = {
       {640, 480, {640, 480}},  {800, 600, {800, 600}},   {801, 600, {1024, 768}},
       {800, 601, {1024, 768}}, {1024, 768, {1024, 768}}, {1600, 1200, {1024, 768}},
@@ -41,6 +41,31 @@ TEST(WindowRules, FullScreenModeIsTheSmallestThatHoldsThePicture) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(FullScreenMode(c.width, c.height), c.mode) << c.width << "x" << c.height;
+}
+
+TEST(WindowRules, PreviewBufferIsThePictureOrScaledToTheScreen) {
+  struct Case {
+    int w, h, aw, ah;
+    TPixelSize buffer;
+  } cases[] = {
+      {640, 480, 1000, 700, {640, 480}},  // fits: as it is
+      {4000,
+       1000,
+       800,
+       600,
+       {4000, 1000}},  // wide, but only the height is tested against the screen
+      {4000, 2000, 800, 600, {1920, 960}},  // wide and higher than the screen: screen width
+      {1000,
+       3000,
+       800,
+       600,
+       {1000, 3000}},                       // high, but only the width is tested against the screen
+      {2000, 3000, 800, 600, {720, 1080}},  // high and wider than the screen: screen height
+      {0, 0, 800, 600, {0, 0}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(PreviewBufferSize(c.w, c.h, c.aw, c.ah, 1920, 1080), c.buffer)
+        << c.w << "x" << c.h << " in " << c.aw << "x" << c.ah;
 }
 
 TEST(WindowRules, PlacementRoundTrip) {
